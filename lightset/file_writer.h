@@ -1,0 +1,46 @@
+// Writes a lighting set as a .lgt file.
+//
+// The file is the setting's 8-bit text in fifteen lines, each ending in CR LF:
+//   \\Custom Light File Made With Kestrune Light Editor By Tolvane.
+//   (empty)
+//   LightingSet "<Name>"
+//   (empty)
+//   suncolor <SunColour>            then an empty line, and likewise
+//   sunspecular <SunSpecular>
+//   ambientcolor <AmbientColour>
+//   terrainambientcolor <TerrainAmbientColour>
+//   suninclination <SunInclination>
+//   (empty)
+//    sunrotation <SunRotation>      (this last line begins with one blank)
+// Values are written exactly as held: nothing is trimmed, escaped or reformatted.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "light_setting.h"
+
+namespace lightset {
+
+// Returns nothing when the setting can be written so that it reads back as itself; otherwise
+// which field is refused and why. Refused: a Name holding a double quote, CR or LF (the quote
+// would end the name early, a line end would add lines); an inclination or rotation holding a
+// CR or LF; a colour that is not ColourText.
+std::optional<std::string> CheckLightSetting(const LightSetting& setting);
+
+// Returns the fifteen lines of the file for a setting, as bytes. Does not check the setting.
+std::string LightFileText(const LightSetting& setting);
+
+// Writes the setting to path, exactly that path (no extension is added). Returns nothing on
+// success, otherwise a message naming the file, what failed and the system's reason.
+//
+// The setting is checked first (CheckLightSetting); a refused setting writes nothing. The file
+// is then replaced in one step: the text goes to a new temporary file in the same folder, is
+// flushed to disk, and only then renamed over the target. Whatever fails, an existing file at
+// path is left as it was and no temporary file remains. A read-only target or a folder is
+// refused.
+[[nodiscard]] std::optional<std::string> WriteLightFile(const std::filesystem::path& path,
+                                                        const LightSetting& setting);
+
+}  // namespace lightset

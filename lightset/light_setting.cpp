@@ -1,0 +1,42 @@
+#include "light_setting.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace lightset {
+
+std::string ColourText(ColourRef colour) {
+  // Arithmetic shifts floor towards minus infinity, which is what the file format's
+  // division-then-floor rule gives for every 32-bit value.
+  const int red = colour & 255;
+  const int green = (colour >> 8) & 255;
+  const int blue = (colour >> 16) & 255;
+  return std::to_string(red) + ' ' + std::to_string(green) + ' ' + std::to_string(blue);
+}
+
+ColourRef ColourFromComponents(std::int16_t red, std::int16_t green, std::int16_t blue) {
+  auto component = [](std::int16_t value) -> ColourRef {
+    return std::clamp<ColourRef>(value, 0, 255);
+  };
+  return component(red) + 256 * component(green) + 65536 * component(blue);
+}
+
+std::optional<ColourRef> ParseColourText(std::string_view text) {
+  int parts[3] = {};
+  const char* cursor = text.data();
+  const char* const end = text.data() + text.size();
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) {
+      if (cursor == end || *cursor != ' ') return std::nullopt;
+      ++cursor;
+    }
+    if (cursor == end || *cursor < '0' || *cursor > '9') return std::nullopt;  // no sign, no blank
+    const auto [next, error] = std::from_chars(cursor, end, parts[i]);
+    if (error != std::errc{} || parts[i] > 255) return std::nullopt;
+    cursor = next;
+  }
+  if (cursor != end) return std::nullopt;
+  return parts[0] + 256 * parts[1] + 65536 * parts[2];
+}
+
+}  // namespace lightset

@@ -1,0 +1,42 @@
+// The values of one lighting set and the conversions between a colour and its text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lightset {
+
+// A colour as the editor's swatches hold it, laid out 0x00BBGGRR (red in the low byte).
+// -1 is not a colour: the colour chooser returns it when the user cancels.
+using ColourRef = std::int32_t;
+
+// The seven values of one lighting set, each held as the file's 8-bit text exactly as it is
+// written. The four colours are ColourText; the name and the two numbers are as typed.
+struct LightSetting {
+  std::string Name;
+  std::string SunColour = "255 255 255";
+  std::string SunSpecular = "255 255 255";
+  std::string AmbientColour = "255 255 255";
+  std::string TerrainAmbientColour = "255 255 255";
+  std::string SunInclination;
+  std::string SunRotation;
+
+  bool operator==(const LightSetting&) const = default;
+};
+
+// Returns the text form of a colour: red, green and blue in decimal, one blank between them,
+// no sign, no leading zeros ("255 128 0"). Any 32-bit value has one; the top byte is ignored.
+std::string ColourText(ColourRef colour);
+
+// Returns red + 256 * green + 65536 * blue. A component above 255 counts as 255 and one below
+// 0 counts as 0, so the result is always a colour (0 to 0xFFFFFF).
+ColourRef ColourFromComponents(std::int16_t red, std::int16_t green, std::int16_t blue);
+
+// Reads "R G B": three runs of decimal digits, each 0 to 255, separated by single blanks, with
+// nothing before or after. Returns the colour, or nothing when the text is not of that form.
+// Leading zeros are accepted here; ColourText never writes them.
+std::optional<ColourRef> ParseColourText(std::string_view text);
+
+}  // namespace lightset

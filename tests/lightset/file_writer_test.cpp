@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "lightset/file_writer.h"
+#include "support/temp_folder.h"
+
+namespace lightset {
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+
+LightSetting Dusk() {
+  LightSetting dusk;
+  dusk.Name = "Dusk";
+  dusk.SunColour = "255 200 150";
+  dusk.SunSpecular = "255 255 255";
+  dusk.AmbientColour = "40 40 60";
+  dusk.TerrainAmbientColour = "60 60 80";
+  dusk.SunInclination = "50";
+  dusk.SunRotation = "180";
+  return dusk;
+}
+
+constexpr const char* kDuskFile =
+    "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n"
+    "\r\n"
+    "LightingSet \"Dusk\"\r\n"
+    "\r\n"
+    "suncolor 255 200 150\r\n"
+    "\r\n"
+    "sunspecular 255 255 255\r\n"
+    "\r\n"
+    "ambientcolor 40 40 60\r\n"
+    "\r\n"
+    "terrainambientcolor 60 60 80\r\n"
+    "\r\n"
+    "suninclination 50\r\n"
+    "\r\n"
+    " sunrotation 180\r\n";
+
+TEST(WriteLightFile, WritesTheFifteenLinesExactly) {
+  TempFolder folder;
+  ASSERT_EQ(WriteLightFile(folder / "Dusk.lgt", Dusk()), std::nullopt);
+  EXPECT_EQ(ReadBytes(folder / "Dusk.lgt"), kDuskFile);
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Dusk.lgt"});
+}
+
+TEST(WriteLightFile, WritesValuesAsTheyAreWithoutTrimming) {
+  LightSetting setting = Dusk();
+  setting.Name = "";
+  setting.SunInclination = " 45";
+  setting.SunRotation = "4.5E1 ";
+  const std::string text = LightFileText(setting);
+  EXPECT_NE(text.find("\r\nLightingSet \"\"\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nsuninclination  45\r\n"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\r\n sunrotation 4.5E1 \r\n"));
+  setting.Name = "caf\xE9 \\ \t 100%";  // ANSI bytes, backslash and tab go through untouched
+  EXPECT_NE(LightFileText(setting).find("LightingSet \"caf\xE9 \\ \t 100%\"\r\n"),
+            std::string::npos);
+}
+
+TEST(WriteLightFile, SecondWriteReplacesTheFirst) {
+  TempFolder folder;
+  LightSetting first = Dusk();
+  first.Name = std::string(5000, 'x');
+  ASSERT_EQ(WriteLightFile(folder / "a.lgt", first), std::nullopt);
+  ASSERT_EQ(WriteLightFile(folder / "a.lgt", Dusk()), std::nullopt);
+  EXPECT_EQ(ReadBytes(folder / "a.lgt"), kDuskFile);
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.lgt"});
+}
+
+TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
+  struct Case {
+    std::string LightSetting::*field;
+    std::string value;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {&LightSetting::Name, "a\"b", "name cannot contain a double quote"},
+      {&LightSetting::Name, "a\rb", "name cannot contain a line break"},
+      {&LightSetting::Name, "a\nsuncolor 0 0 0", "name cannot contain a line break"},
+      {&LightSetting::SunInclination, "5\r\n", "sun inclination cannot contain a line break"},
+      {&LightSetting::SunRotation, "\n5", "sun rotation cannot contain a line break"},
+      {&LightSetting::SunColour, "255 200", "sun colour must be three numbers"},
+      {&LightSetting::SunSpecular, "1 2 3\r\n", "sun specular must be three numbers"},
+      {&LightSetting::AmbientColour, "256 0 0", "ambient colour must be three numbers"},
+      {&LightSetting::TerrainAmbientColour, "01 2 3", "terrain ambient colour must be three"},
+  };
+  TempFolder folder;
+  const auto target = folder / "old.lgt";
+  testing_support::WriteBytes(target, "old contents");
+  for (const Case& c : cases) {
+    LightSetting setting = Dusk();
+    setting.*c.field = c.value;
+    const auto error = WriteLightFile(target, setting);
+    ASSERT_TRUE(error) << c.reason;
+    EXPECT_NE(error->find(c.reason), std::string::npos) << *error;
+    EXPECT_NE(error->find("old.lgt"), std::string::npos) << *error;
+    EXPECT_EQ(ReadBytes(target), "old contents");
+  }
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"old.lgt"});
+}
+
+}  // namespace
+}  // namespace lightset

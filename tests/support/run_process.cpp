@@ -1,0 +1,123 @@
+#include "run_process.h"
+
+#include <stdexcept>
+
+#include "temp_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(
+                        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0)),
+                    L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                      static_cast<int>(wide.size()));
+  return wide;
+}
+
+// Quotes one argument so that the C runtime's parser gives it back unchanged.
+std::wstring Quote(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L"\"";
+}
+
+HANDLE Inheritable(const fs::path& path) {
+  SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+  return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &security, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments) {
+  TempFolder folder;
+  std::wstring commandLine = Quote(program.wstring());
+  for (const std::string& argument : arguments) commandLine += L" " + Quote(Wide(argument));
+  HANDLE out = Inheritable(folder / "out");
+  HANDLE err = Inheritable(folder / "err");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!started) throw std::runtime_error("cannot start " + program.string());
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return {static_cast<int>(exitCode), ReadBytes(folder / "out"), ReadBytes(folder / "err")};
+}
+
+fs::path BesideThisProgram(const std::string& name) {
+  std::wstring self(32768, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  return fs::path(self).parent_path() / (name + ".exe");
+}
+
+#else
+
+ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments) {
+  TempFolder folder;
+  const std::string outPath = (folder / "out").string();
+  const std::string errPath = (folder / "err").string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  std::vector<std::string> all{program.string()};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : all) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  const int failed = posix_spawn(&child, all[0].c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed) throw std::runtime_error("cannot start " + all[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(outPath), ReadBytes(errPath)};
+}
+
+fs::path BesideThisProgram(const std::string& name) {
+  return fs::read_symlink("/proc/self/exe").parent_path() / name;
+}
+
+#endif
+
+}  // namespace testing_support
