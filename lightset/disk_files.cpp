@@ -162,6 +162,15 @@ std::optional<std::string> Replace(const fs::path& target, std::string_view byte
 
 }  // namespace
 
+bool PathExists(const fs::path& path) {
+#ifdef _WIN32
+  return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0;
+#endif
+}
+
 std::FILE* OpenForReading(const fs::path& path) {
 #ifdef _WIN32
   return _wfopen(SystemPath(path).c_str(), L"rb");

@@ -10,6 +10,9 @@
 
 namespace lightset {
 
+// True when something (a file or a folder) exists at path.
+bool PathExists(const std::filesystem::path& path);
+
 // Opens path for reading bytes, as std::fopen does. Returns null with errno set on failure.
 std::FILE* OpenForReading(const std::filesystem::path& path);
 

@@ -1,0 +1,25 @@
+// Kestrune Light Editor: shows the main window and runs the message loop until the last
+// window is closed.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "editor/main_window.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  // The manifest asks for per-monitor DPI awareness; this covers systems that ignore it there.
+  // Where neither is supported (Wine) the window is laid out for the system DPI instead.
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  editor::Main window(editor::WindowsDialogs());
+  window.Show(instance, showCommand);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window.PreTranslateMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,55 @@
+// Binds a C++ object to its window at WM_NCCREATE, so that messages reach the object's
+// HandleMessage; and ends the program when the last of its top-level windows is gone.
+#pragma once
+
+#include <windows.h>
+
+namespace editor {
+
+// How many windows made through BaseWindow exist; the message loop ends when it falls to 0.
+inline int liveTopLevelWindows = 0;
+
+template <class Derived>
+class BaseWindow {
+ public:
+  HWND Window() const { return hwnd_; }
+
+ protected:
+  BaseWindow() = default;
+  BaseWindow(const BaseWindow&) = delete;
+  BaseWindow& operator=(const BaseWindow&) = delete;
+  ~BaseWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+
+  // The object is passed as the creation parameter and found again from the window.
+  HWND CreateTopLevel(HINSTANCE instance, const wchar_t* className, const wchar_t* caption,
+                      DWORD style, DWORD exStyle, int x, int y, int width, int height, HMENU menu) {
+    return CreateWindowExW(exStyle, className, caption, style, x, y, width, height, nullptr, menu,
+                           instance, static_cast<Derived*>(this));
+  }
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Derived* self = nullptr;
+    if (message == WM_NCCREATE) {
+      self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      self->hwnd_ = hwnd;
+      ++liveTopLevelWindows;
+    } else {
+      self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      self->hwnd_ = nullptr;
+      if (--liveTopLevelWindows == 0) PostQuitMessage(0);
+    }
+    return result;
+  }
+
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace editor

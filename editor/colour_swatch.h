@@ -1,0 +1,20 @@
+// The colour swatch control: a sunken box filled with its colour, under an eyedropper pointer,
+// that tells its parent when it is clicked. Its window text is its colour as "R G B", so the
+// exact value can be read by a screen reader and shown in a tooltip.
+#pragma once
+
+#include <windows.h>
+
+#include "lightset/light_setting.h"
+
+namespace editor {
+
+inline constexpr wchar_t kColourSwatchClass[] = L"KestruneColourSwatch";
+
+// Registers the window class once per process. Swatches start white.
+void RegisterColourSwatchClass(HINSTANCE instance);
+
+lightset::ColourRef GetSwatchColour(HWND swatch);
+void SetSwatchColour(HWND swatch, lightset::ColourRef colour);
+
+}  // namespace editor

@@ -1,0 +1,35 @@
+// frmAbout: the help and about window. One instance at a time, modeless, without an owner, at
+// a fixed place on the screen.
+#pragma once
+
+#include <string>
+
+#include "base_window.h"
+#include "layout.h"
+
+namespace editor {
+
+// "Version : <major>.<minor>", each number in plain decimal.
+std::wstring VersionLabel(int major, int minor);
+
+class frmAbout : public BaseWindow<frmAbout> {
+ public:
+  frmAbout();
+
+  // Creates and shows the window, or brings the open one to the front.
+  void Show(HINSTANCE instance);
+  // Enter, Esc and Tab for the window; true when the message was one of its own.
+  bool PreTranslateMessage(MSG& message);
+
+ private:
+  friend class BaseWindow<frmAbout>;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Form_Load();
+  void cmdOK_Click();
+  void PaintSeparator();
+
+  FormLayout layout_;
+  UINT dpi_ = 96;
+};
+
+}  // namespace editor

@@ -1,0 +1,403 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+
+#include "colour_swatch.h"
+#include "lightset/disk_files.h"
+#include "lightset/file_reader.h"
+#include "lightset/file_writer.h"
+#include "lightset/numeric_text.h"
+#include "resource.h"
+#include "window_text.h"
+#include "wintext/ansi_text.h"
+
+namespace editor {
+namespace {
+
+constexpr wchar_t kMainClass[] = L"KestruneLightEditorMain";
+constexpr wchar_t kCaption[] = L"Kestrune Light Editor";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed, no minimise or maximise
+
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kTextBox = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+constexpr int kLabelFont = 1200, kTextBoxFont = 975, kButtonFont = 825;
+
+// In tab order.
+const ControlLayout kControls[] = {
+    {IDC_TXTNAME,
+     L"EDIT",
+     L"",
+     kTextBox,
+     WS_EX_CLIENTEDGE,
+     {3000, 240, 1815, 375},
+     kTextBoxFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_LABEL1,
+     L"STATIC",
+     L"Name of Light Setting:",
+     kLabel,
+     0,
+     {360, 240, 2655, 375},
+     kLabelFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_LABEL2,
+     L"STATIC",
+     L"Sun Colour:",
+     kLabel,
+     0,
+     {360, 840, 1335, 375},
+     kLabelFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_PICSUNCOL,
+     kColourSwatchClass,
+     L"",
+     WS_TABSTOP,
+     WS_EX_CLIENTEDGE,
+     {3000, 720, 615, 615},
+     0,
+     0,
+     LPSTR_TEXTCALLBACKW},
+    {IDC_PICAMBCOL,
+     kColourSwatchClass,
+     L"",
+     WS_TABSTOP,
+     WS_EX_CLIENTEDGE,
+     {3000, 2160, 615, 615},
+     0,
+     0,
+     LPSTR_TEXTCALLBACKW},
+    {IDC_LABEL3,
+     L"STATIC",
+     L"Ambient Colour:",
+     kLabel,
+     0,
+     {360, 2280, 1815, 375},
+     kLabelFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_LABEL4,
+     L"STATIC",
+     L"Terrain Ambient Colour:",
+     kLabel,
+     0,
+     {360, 3000, 2535, 375},
+     kLabelFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_PICTERRAMBCOL,
+     kColourSwatchClass,
+     L"",
+     WS_TABSTOP,
+     WS_EX_CLIENTEDGE,
+     {3000, 2880, 615, 615},
+     0,
+     0,
+     LPSTR_TEXTCALLBACKW},
+    {IDC_LABEL5,
+     L"STATIC",
+     L"Sun Inclination:",
+     kLabel,
+     0,
+     {360, 3600, 1815, 375},
+     kLabelFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_LABEL6,
+     L"STATIC",
+     L"Sun Rotation:",
+     kLabel,
+     0,
+     {360, 4200, 1695, 375},
+     kLabelFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_LABEL7,
+     L"STATIC",
+     L"Sun Specular:",
+     kLabel,
+     0,
+     {360, 1560, 1815, 375},
+     kLabelFont,
+     FW_NORMAL,
+     nullptr},
+    {IDC_PICSUNSPEC,
+     kColourSwatchClass,
+     L"",
+     WS_TABSTOP,
+     WS_EX_CLIENTEDGE,
+     {3000, 1440, 615, 615},
+     0,
+     0,
+     LPSTR_TEXTCALLBACKW},
+    {IDC_TXTSUNINC,
+     L"EDIT",
+     L"",
+     kTextBox,
+     WS_EX_CLIENTEDGE,
+     {3000, 3600, 1815, 375},
+     kTextBoxFont,
+     FW_NORMAL,
+     L"Strength of Light"},
+    {IDC_TXTSUNROT,
+     L"EDIT",
+     L"",
+     kTextBox,
+     WS_EX_CLIENTEDGE,
+     {3000, 4200, 1815, 375},
+     kTextBoxFont,
+     FW_NORMAL,
+     L"Number Between 0 & 360"},
+    {IDC_CMDSAVE,
+     L"BUTTON",
+     L"Save",
+     WS_TABSTOP | BS_PUSHBUTTON,
+     0,
+     {1920, 4920, 1455, 495},
+     kButtonFont,
+     FW_NORMAL,
+     nullptr},
+};
+
+constexpr const wchar_t* kNumbersOnly =
+    L"The Sun Rotation & Sun Inclination Boxes May Contain Numbers Only.";
+
+// A number must be ANSI text that passes the numeric test; anything the code page cannot hold
+// is no number.
+bool IsNumericText(const std::wstring& text) {
+  const auto ansi = wintext::ToAnsi(text);
+  return ansi && lightset::IsNumeric(*ansi);
+}
+
+// Appends ".lgt" unless the chosen name already ends in it, in any letter case.
+std::wstring WithLgtExtension(std::wstring path) {
+  constexpr std::wstring_view kExtension = L".lgt";
+  bool hasExtension = path.size() >= kExtension.size();
+  for (std::size_t i = 0; hasExtension && i < kExtension.size(); ++i) {
+    const wchar_t c = path[path.size() - kExtension.size() + i];
+    hasExtension = (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) == kExtension[i];
+  }
+  return hasExtension ? path : path + std::wstring(kExtension);
+}
+
+std::string AnsiColourText(HWND swatch) { return lightset::ColourText(GetSwatchColour(swatch)); }
+
+}  // namespace
+
+Main::Main(SystemDialogs& dialogs)
+    : dialogs_(dialogs), Cdlg(dialogs), layout_(kControls, 5265, 5565) {}
+
+Main::~Main() {
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+}
+
+void Main::Show(HINSTANCE instance, int showCommand) {
+  RegisterColourSwatchClass(instance);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  if (!GetClassInfoExW(instance, kMainClass, &windowClass)) {
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kMainClass;
+    RegisterClassExW(&windowClass);
+  }
+  if (!accelerators_)
+    accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  CreateTopLevel(instance, kMainClass, kCaption, kStyle, WS_EX_CONTROLPARENT, CW_USEDEFAULT,
+                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                 LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
+  ShowWindow(hwnd_, showCommand);
+  SetFocus(Control(IDC_TXTNAME));
+}
+
+bool Main::PreTranslateMessage(MSG& message) {
+  if (hwnd_ && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd))) {
+    return TranslateAcceleratorW(hwnd_, accelerators_, &message) ||
+           IsDialogMessageW(hwnd_, &message);
+  }
+  return about_.PreTranslateMessage(message);
+}
+
+LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: {
+      layout_.CreateControls(hwnd_);
+      for (const int box : {IDC_TXTNAME, IDC_TXTSUNINC, IDC_TXTSUNROT})
+        SendMessageW(Control(box), EM_SETLIMITTEXT, 0, 0);  // no length limit
+      const UINT dpi = GetDpiForWindow(hwnd_);
+      layout_.Apply(hwnd_, dpi);
+      const SIZE size = layout_.WindowSize(hwnd_, dpi);
+      SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_NOTIFY: {
+      auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+      if (info->hdr.code != TTN_GETDISPINFOW) break;
+      // A swatch's tooltip is its colour, read when shown so that it is always current.
+      GetWindowTextW(reinterpret_cast<HWND>(info->hdr.idFrom), info->szText,
+                     ARRAYSIZE(info->szText));
+      return 0;
+    }
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Main::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  layout_.Apply(hwnd_, dpi);
+  const SIZE size = layout_.WindowSize(hwnd_, dpi);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Main::OnCommand(int id, int code) {
+  switch (id) {
+    case IDC_CMDSAVE:
+      if (code == BN_CLICKED) Cmdsave_Click();
+      break;
+    case IDM_SAVE:
+      Save_Click();
+      break;
+    case IDM_OPEN:
+      Open_Click();
+      break;
+    case IDM_HELP:
+      Help_Click();
+      break;
+    case IDM_EXIT:
+      Exit_Click();
+      break;
+    case IDC_PICSUNCOL:
+      if (code == STN_CLICKED) Picsuncol_Click();
+      break;
+    case IDC_PICSUNSPEC:
+      if (code == STN_CLICKED) Picsunspec_Click();
+      break;
+    case IDC_PICAMBCOL:
+      if (code == STN_CLICKED) PicAmbcol_Click();
+      break;
+    case IDC_PICTERRAMBCOL:
+      if (code == STN_CLICKED) Picterrambcol_Click();
+      break;
+  }
+}
+
+void Main::Cmdsave_Click() { SaveCommand(); }
+void Main::Save_Click() { SaveCommand(); }
+void Main::Picsuncol_Click() { PickSwatchColour(IDC_PICSUNCOL); }
+void Main::Picsunspec_Click() { PickSwatchColour(IDC_PICSUNSPEC); }
+void Main::PicAmbcol_Click() { PickSwatchColour(IDC_PICAMBCOL); }
+void Main::Picterrambcol_Click() { PickSwatchColour(IDC_PICTERRAMBCOL); }
+
+void Main::Help_Click() {
+  about_.Show(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)));
+}
+
+void Main::Exit_Click() {
+  // Closes both windows at once, asking nothing; the last one gone ends the program.
+  if (about_.Window()) DestroyWindow(about_.Window());
+  DestroyWindow(hwnd_);
+}
+
+void Main::Tell(const std::wstring& text, UINT icon) {
+  dialogs_.ShowMessage(hwnd_, text, kCaption, MB_OK | icon);
+}
+
+void Main::SaveCommand() {
+  const std::wstring inclination = WindowText(Control(IDC_TXTSUNINC));
+  const std::wstring rotation = WindowText(Control(IDC_TXTSUNROT));
+  if (!IsNumericText(inclination) || !IsNumericText(rotation)) {
+    dialogs_.ShowMessage(hwnd_, kNumbersOnly, L"Numbers Only!", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const auto name = wintext::ToAnsi(WindowText(Control(IDC_TXTNAME)));
+  if (!name) {
+    Tell(
+        L"The lighting set cannot be saved: the name holds characters that the system's ANSI code "
+        L"page cannot hold, so the file could not carry them.",
+        MB_ICONEXCLAMATION);
+    return;
+  }
+  lightset::LightSetting setting;
+  setting.Name = *name;
+  setting.SunColour = AnsiColourText(Control(IDC_PICSUNCOL));
+  setting.SunSpecular = AnsiColourText(Control(IDC_PICSUNSPEC));
+  setting.AmbientColour = AnsiColourText(Control(IDC_PICAMBCOL));
+  setting.TerrainAmbientColour = AnsiColourText(Control(IDC_PICTERRAMBCOL));
+  setting.SunInclination = *wintext::ToAnsi(inclination);
+  setting.SunRotation = *wintext::ToAnsi(rotation);
+  if (const auto refused = lightset::CheckLightSetting(setting)) {
+    Tell(L"The lighting set cannot be saved: " + wintext::FromUtf8(*refused) + L".",
+         MB_ICONEXCLAMATION);
+    return;
+  }
+  SaveLightFile(setting);
+}
+
+void Main::SaveLightFile(const lightset::LightSetting& setting) {
+  Cdlg.FileName = WindowText(Control(IDC_TXTNAME));
+  Cdlg.Filter = L".LGT";
+  if (!Cdlg.ShowSave(hwnd_)) return;
+  const std::wstring path = WithLgtExtension(Cdlg.FileName);
+  if (lightset::PathExists(path) &&
+      dialogs_.ShowMessage(hwnd_, path + L" already exists.\nDo you want to replace it?",
+                           L"Confirm Save As",
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+    return;
+  }
+  if (const auto error = lightset::WriteLightFile(path, setting))
+    Tell(L"The lighting set could not be saved.\n\n" + wintext::FromUtf8(*error), MB_ICONERROR);
+}
+
+void Main::Open_Click() {
+  const std::wstring path = dialogs_.ShowOpenDialog(L"Open LGT", L"*.Lgt", hwnd_);
+  if (path.empty()) return;
+  lightset::LoadedLightSetting loaded;
+  if (const auto error = lightset::LoadLightFile(path, loaded)) {
+    std::wstring where = path;
+    if (error->Line) where += L"\nLine " + std::to_wstring(error->Line);
+    Tell(L"The lighting set could not be opened; nothing was changed.\n\n" + where + L": " +
+             wintext::FromUtf8(error->Message),
+         MB_ICONERROR);
+    return;
+  }
+  Apply(loaded);
+}
+
+void Main::Apply(const lightset::LoadedLightSetting& loaded) {
+  auto text = [this](int id, const std::optional<std::string>& value) {
+    if (value) SetWindowTextW(Control(id), wintext::FromAnsi(*value).c_str());
+  };
+  auto colour = [this](int id, const std::optional<lightset::ColourRef>& value) {
+    if (value) SetSwatchColour(Control(id), *value);
+  };
+  text(IDC_TXTNAME, loaded.Name);
+  colour(IDC_PICSUNCOL, loaded.SunColour);
+  colour(IDC_PICSUNSPEC, loaded.SunSpecular);
+  colour(IDC_PICAMBCOL, loaded.AmbientColour);
+  colour(IDC_PICTERRAMBCOL, loaded.TerrainAmbientColour);
+  text(IDC_TXTSUNINC, loaded.SunInclination);
+  text(IDC_TXTSUNROT, loaded.SunRotation);
+}
+
+void Main::PickSwatchColour(int swatchId) {
+  HWND swatch = Control(swatchId);
+  const lightset::ColourRef picked = dialogs_.PickColour(hwnd_, GetSwatchColour(swatch));
+  if (picked != -1) SetSwatchColour(swatch, picked);
+}
+
+}  // namespace editor

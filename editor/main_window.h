@@ -1,0 +1,60 @@
+// Main: the editing window. Its controls are the only store of the lighting set being edited;
+// its commands turn them into calls of the core and of the system dialogs.
+#pragma once
+
+#include <string>
+
+#include "base_window.h"
+#include "help_window.h"
+#include "layout.h"
+#include "system_dialogs.h"
+
+namespace lightset {
+struct LoadedLightSetting;
+struct LightSetting;
+}  // namespace lightset
+
+namespace editor {
+
+class Main : public BaseWindow<Main> {
+ public:
+  explicit Main(SystemDialogs& dialogs);
+  ~Main();
+
+  // Creates the window and its controls and shows it.
+  void Show(HINSTANCE instance, int showCommand);
+  // Shortcut keys and dialog navigation for both windows; true when the message was handled.
+  bool PreTranslateMessage(MSG& message);
+  frmAbout& HelpWindow() { return about_; }
+
+ private:
+  friend class BaseWindow<Main>;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+
+  void Cmdsave_Click();
+  void Save_Click();
+  void Open_Click();
+  void Picsuncol_Click();
+  void Picsunspec_Click();
+  void PicAmbcol_Click();
+  void Picterrambcol_Click();
+  void Help_Click();
+  void Exit_Click();
+
+  void SaveCommand();
+  void SaveLightFile(const lightset::LightSetting& setting);
+  void PickSwatchColour(int swatchId);
+  void Apply(const lightset::LoadedLightSetting& loaded);
+  void Tell(const std::wstring& text, UINT icon);
+  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+
+  SystemDialogs& dialogs_;
+  CommonDialog Cdlg;
+  frmAbout about_;
+  FormLayout layout_;
+  HACCEL accelerators_ = nullptr;
+};
+
+}  // namespace editor
