@@ -18,9 +18,7 @@ class BaseWindow {
   BaseWindow() = default;
   BaseWindow(const BaseWindow&) = delete;
   BaseWindow& operator=(const BaseWindow&) = delete;
-  ~BaseWindow() {
-    if (hwnd_) DestroyWindow(hwnd_);
-  }
+  ~BaseWindow() = default;  // the derived class destroys its window while its members live
 
   // The object is passed as the creation parameter and found again from the window.
   HWND CreateTopLevel(HINSTANCE instance, const wchar_t* className, const wchar_t* caption,

@@ -128,6 +128,10 @@ std::wstring VersionLabel(int major, int minor) {
 
 frmAbout::frmAbout() : layout_(kControls, 5385, 5775) {}
 
+frmAbout::~frmAbout() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
 void frmAbout::Show(HINSTANCE instance) {
   if (hwnd_) {
     ShowWindow(hwnd_, SW_SHOWNORMAL);

@@ -15,6 +15,7 @@ std::wstring VersionLabel(int major, int minor);
 class frmAbout : public BaseWindow<frmAbout> {
  public:
   frmAbout();
+  ~frmAbout();
 
   // Creates and shows the window, or brings the open one to the front.
   void Show(HINSTANCE instance);

@@ -190,6 +190,7 @@ Main::Main(SystemDialogs& dialogs)
     : dialogs_(dialogs), Cdlg(dialogs), layout_(kControls, 5265, 5565) {}
 
 Main::~Main() {
+  if (hwnd_) DestroyWindow(hwnd_);
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 

@@ -19,6 +19,11 @@ ensure_wine_prefix() {
     wineserver -w
     # Debian's Wine leaves its own fonts out of the prefix; without them every face falls back.
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    # One virtual desktop for every program: Wine draws the frames itself, as Windows does, and
+    # does not wait for a window manager that Xvfb lacks each time a window closes.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
+    wineserver -w
     touch "$WINEPREFIX/.ready"
   ) 9>"$WINEPREFIX.lock"
 }

@@ -1,0 +1,323 @@
+// The main window's commands, with scripted dialogs and real files.
+#include "editor/colour_swatch.h"
+#include "editor_fixture.h"
+#include "lightset/file_reader.h"
+#include "support/temp_folder.h"
+
+namespace editor_testing {
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+constexpr const wchar_t* kNumbersOnly =
+    L"The Sun Rotation & Sun Inclination Boxes May Contain Numbers Only.";
+
+constexpr const char* kDuskFile =
+    "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\n"
+    "LightingSet \"Dusk\"\r\n\r\n"
+    "suncolor 255 200 150\r\n\r\n"
+    "sunspecular 255 255 255\r\n\r\n"
+    "ambientcolor 40 40 60\r\n\r\n"
+    "terrainambientcolor 60 60 80\r\n\r\n"
+    "suninclination 50\r\n\r\n"
+    " sunrotation 180\r\n";
+
+class CommandsTest : public EditorTest {
+ protected:
+  void FillDusk() {
+    Type(IDC_TXTNAME, L"Dusk");
+    editor::SetSwatchColour(Item(IDC_PICSUNCOL), 0x96C8FF);
+    editor::SetSwatchColour(Item(IDC_PICAMBCOL), 0x3C2828);
+    editor::SetSwatchColour(Item(IDC_PICTERRAMBCOL), 0x503C3C);
+    Type(IDC_TXTSUNINC, L"50");
+    Type(IDC_TXTSUNROT, L"180");
+  }
+  void ExpectFields(const std::wstring& name, lightset::ColourRef sun, lightset::ColourRef specular,
+                    lightset::ColourRef ambient, lightset::ColourRef terrain,
+                    const std::wstring& inclination, const std::wstring& rotation) {
+    EXPECT_EQ(Text(IDC_TXTNAME), name);
+    EXPECT_EQ(SwatchColour(IDC_PICSUNCOL), sun);
+    EXPECT_EQ(SwatchColour(IDC_PICSUNSPEC), specular);
+    EXPECT_EQ(SwatchColour(IDC_PICAMBCOL), ambient);
+    EXPECT_EQ(SwatchColour(IDC_PICTERRAMBCOL), terrain);
+    EXPECT_EQ(Text(IDC_TXTSUNINC), inclination);
+    EXPECT_EQ(Text(IDC_TXTSUNROT), rotation);
+  }
+  std::wstring Wide(const std::filesystem::path& path) { return path.wstring(); }
+
+  TempFolder folder_;
+};
+
+TEST_F(CommandsTest, SaveButtonAndMenuWriteTheFile) {
+  FillDusk();
+  dialogs_.saveAnswers = {Wide(folder_ / "Dusk"), Wide(folder_ / "Again")};
+  ClickButton(IDC_CMDSAVE);
+  Command(IDM_SAVE);
+  EXPECT_EQ(dialogs_.saveRequests, (std::vector<std::wstring>{L"Dusk|.LGT", L"Dusk|.LGT"}));
+  EXPECT_EQ(ReadBytes(folder_ / "Dusk.lgt"), kDuskFile);
+  EXPECT_EQ(ReadBytes(folder_ / "Again.lgt"), kDuskFile);
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(CommandsTest, NumbersOnlyMessageStopsTheSave) {
+  for (const auto& [inclination, rotation] : std::vector<std::pair<std::wstring, std::wstring>>{
+           {L"", L"5"}, {L"5", L"abc"}, {L"1,5", L"5"}, {L"\x0661", L"5"}, {L"5", L"\xFF15"}}) {
+    dialogs_.messages.clear();
+    Type(IDC_TXTSUNINC, inclination);
+    Type(IDC_TXTSUNROT, rotation);
+    ClickButton(IDC_CMDSAVE);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text, kNumbersOnly);
+    EXPECT_EQ(dialogs_.messages[0].title, L"Numbers Only!");
+    EXPECT_EQ(dialogs_.messages[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  }
+  EXPECT_TRUE(dialogs_.saveRequests.empty());
+}
+
+TEST_F(CommandsTest, NumbersAreWrittenAsTypedWithoutARangeCheck) {
+  Type(IDC_TXTSUNINC, L" 4.5E1");
+  Type(IDC_TXTSUNROT, L"720");
+  dialogs_.saveAnswers = {Wide(folder_ / "x")};
+  Command(IDM_SAVE);
+  const std::string file = ReadBytes(folder_ / "x.lgt");
+  EXPECT_NE(file.find("\r\nLightingSet \"\"\r\n"), std::string::npos);
+  EXPECT_NE(file.find("\r\nsuninclination  4.5E1\r\n"), std::string::npos);
+  EXPECT_TRUE(file.ends_with(" sunrotation 720\r\n"));
+}
+
+TEST_F(CommandsTest, NamesTheFileCannotCarryAreRefused) {
+  Type(IDC_TXTSUNINC, L"1");
+  Type(IDC_TXTSUNROT, L"2");
+  const std::pair<std::wstring, const wchar_t*> cases[] = {
+      {L"Say \"hi\"", L"double quote"},
+      {L"two\r\nlines", L"line break"},
+      {L"\x4E00", L"ANSI code page"},
+  };
+  for (const auto& [name, reason] : cases) {
+    dialogs_.messages.clear();
+    Type(IDC_TXTNAME, name);
+    ClickButton(IDC_CMDSAVE);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_NE(dialogs_.messages[0].text.find(reason), std::wstring::npos)
+        << dialogs_.messages[0].text;
+  }
+  EXPECT_TRUE(dialogs_.saveRequests.empty());
+  EXPECT_TRUE(folder_.Entries().empty());
+}
+
+TEST_F(CommandsTest, AnsiTextCrossesThroughTheCodePage) {
+  Type(IDC_TXTNAME, L"Caf\xE9 \x20AC");  // both are in code page 1252
+  Type(IDC_TXTSUNINC, L"1");
+  Type(IDC_TXTSUNROT, L"2");
+  dialogs_.saveAnswers = {Wide(folder_ / "cafe")};
+  Command(IDM_SAVE);
+  EXPECT_NE(ReadBytes(folder_ / "cafe.lgt").find("LightingSet \"Caf\xE9 \x80\"\r\n"),
+            std::string::npos);
+  Type(IDC_TXTNAME, L"");
+  dialogs_.openAnswers = {Wide(folder_ / "cafe.lgt")};
+  Command(IDM_OPEN);
+  EXPECT_EQ(Text(IDC_TXTNAME), L"Caf\xE9 \x20AC");
+}
+
+TEST_F(CommandsTest, CancelledSaveWritesNothing) {
+  FillDusk();
+  Command(IDM_SAVE);  // no answer scripted: the dialog is cancelled
+  EXPECT_EQ(dialogs_.saveRequests.size(), 1u);
+  EXPECT_TRUE(folder_.Entries().empty());
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(CommandsTest, LgtIsAppendedOnlyWhenMissing) {
+  FillDusk();
+  for (const wchar_t* chosen : {L"a", L"b.lgt", L"c.LGT", L"d.Lgt", L"e.lgt.txt", L"f.lg"})
+    dialogs_.saveAnswers.push_back(Wide(folder_ / chosen));
+  for (int i = 0; i < 6; ++i) Command(IDM_SAVE);
+  EXPECT_EQ(folder_.Entries(), (std::vector<std::string>{"a.lgt", "b.lgt", "c.LGT", "d.Lgt",
+                                                         "e.lgt.txt.lgt", "f.lg.lgt"}));
+}
+
+TEST_F(CommandsTest, ReplacingAFileIsAskedFirst) {
+  FillDusk();
+  const auto target = folder_ / "Dusk.lgt";
+  WriteBytes(target, "old");
+  dialogs_.saveAnswers = {Wide(folder_ / "Dusk"), Wide(folder_ / "Dusk.lgt")};
+  dialogs_.messageAnswers = {IDNO, IDYES};
+  Command(IDM_SAVE);
+  EXPECT_EQ(ReadBytes(target), "old");
+  Command(IDM_SAVE);
+  EXPECT_EQ(ReadBytes(target), kDuskFile);
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(dialogs_.messages[0].text,
+            Wide(target) + L" already exists.\nDo you want to replace it?");
+  EXPECT_EQ(dialogs_.messages[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+}
+
+TEST_F(CommandsTest, FailedSaveSaysWhyAndKeepsTheOldFile) {
+  FillDusk();
+  dialogs_.saveAnswers = {Wide(folder_ / "missing folder" / "Dusk"), Wide(folder_ / "Dusk")};
+  Command(IDM_SAVE);
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  const std::wstring& text = dialogs_.messages[0].text;
+  EXPECT_TRUE(text.starts_with(L"The lighting set could not be saved.\n\n" +
+                               Wide(folder_ / "missing folder" / "Dusk.lgt") +
+                               L": cannot create a temporary file"))
+      << text;
+  EXPECT_EQ(dialogs_.messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+  Command(IDM_SAVE);
+  EXPECT_EQ(ReadBytes(folder_ / "Dusk.lgt"), kDuskFile) << "the next save works";
+}
+
+TEST_F(CommandsTest, OpenAppliesTheFileAndKeepsWhatItDoesNotMention) {
+  FillDusk();
+  WriteBytes(folder_ / "partial.lgt",
+             "  suncolour 1.9 2 300\r\nsunrotation  45 \r\nLightingSet x \"Night\" y\n");
+  dialogs_.openAnswers = {Wide(folder_ / "partial.lgt")};
+  Command(IDM_OPEN);
+  EXPECT_EQ(dialogs_.openRequests, std::vector<std::wstring>{L"Open LGT|*.Lgt"});
+  ExpectFields(L"Night", 0xFF0201, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"45");
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(CommandsTest, FailedOpenChangesNothingAndNamesTheLine) {
+  FillDusk();
+  WriteBytes(folder_ / "bad.lgt",
+             "suncolor 1 2 3\r\n\r\nambientcolor red green blue\r\nsuninclination 9\r\n");
+  dialogs_.openAnswers = {Wide(folder_ / "bad.lgt"), Wide(folder_ / "absent.lgt"),
+                          Wide(folder_.path())};
+  for (int i = 0; i < 3; ++i) Command(IDM_OPEN);
+  ExpectFields(L"Dusk", 0x96C8FF, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"180");
+  ASSERT_EQ(dialogs_.messages.size(), 3u);
+  EXPECT_EQ(dialogs_.messages[0].text,
+            L"The lighting set could not be opened; nothing was changed.\n\n" +
+                Wide(folder_ / "bad.lgt") +
+                L"\nLine 3: ambient colour: the red number \"red\" is not a whole number");
+  EXPECT_NE(dialogs_.messages[1].text.find(Wide(folder_ / "absent.lgt") + L": cannot open: "),
+            std::wstring::npos);
+
+  WriteBytes(folder_ / "good.lgt", "sunrotation 7");
+  dialogs_.openAnswers = {Wide(folder_ / "good.lgt")};
+  Command(IDM_OPEN);
+  EXPECT_EQ(Text(IDC_TXTSUNROT), L"7") << "the next open works";
+}
+
+TEST_F(CommandsTest, CancelledOpenChangesNothing) {
+  FillDusk();
+  Command(IDM_OPEN);
+  ExpectFields(L"Dusk", 0x96C8FF, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"180");
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(CommandsTest, SwatchesPickAColourOrKeepTheirsOnCancel) {
+  const int swatches[] = {IDC_PICSUNCOL, IDC_PICSUNSPEC, IDC_PICAMBCOL, IDC_PICTERRAMBCOL};
+  for (const int swatch : swatches) {
+    dialogs_.colourAnswers = {0x123456, -1};
+    ClickSwatch(swatch);
+    EXPECT_EQ(SwatchColour(swatch), 0x123456);
+    EXPECT_EQ(Text(swatch), L"86 52 18");
+    ClickSwatch(swatch);
+    EXPECT_EQ(SwatchColour(swatch), 0x123456) << "cancel keeps the colour";
+  }
+  EXPECT_EQ(dialogs_.colourRequests,
+            (std::vector<lightset::ColourRef>{0xFFFFFF, 0x123456, 0xFFFFFF, 0x123456, 0xFFFFFF,
+                                              0x123456, 0xFFFFFF, 0x123456}));
+  // A press that ends outside the swatch is no click.
+  SendMessageW(Item(IDC_PICSUNCOL), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(Item(IDC_PICSUNCOL), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+  EXPECT_EQ(dialogs_.colourRequests.size(), 8u);
+}
+
+TEST_F(CommandsTest, ShortcutsWorkFromAnyControl) {
+  FillDusk();
+  dialogs_.saveAnswers = {Wide(folder_ / "viaKey")};
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  for (const auto& [key, from] : {std::pair{'S', IDC_TXTSUNROT}, std::pair{'O', IDC_PICAMBCOL}}) {
+    MSG message{Item(from), WM_KEYDOWN, static_cast<WPARAM>(key), 0, 0, {}};
+    EXPECT_TRUE(window_->PreTranslateMessage(message));
+  }
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(ReadBytes(folder_ / "viaKey.lgt"), kDuskFile);
+  EXPECT_EQ(dialogs_.openRequests.size(), 1u);
+  // Enter and Esc in the main window press nothing.
+  for (const WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+    MSG message{Item(IDC_TXTNAME), WM_KEYDOWN, key, 0, 0, {}};
+    window_->PreTranslateMessage(message);
+  }
+  PumpMessages(window_.get());
+  EXPECT_EQ(dialogs_.saveRequests.size(), 1u);
+  EXPECT_TRUE(IsWindow(MainWindow()));
+}
+
+TEST_F(CommandsTest, OpenThenSaveKeepsTheBytes) {
+  WriteBytes(folder_ / "in.lgt", kDuskFile);
+  dialogs_.openAnswers = {Wide(folder_ / "in.lgt")};
+  dialogs_.saveAnswers = {Wide(folder_ / "out")};
+  Command(IDM_OPEN);
+  Command(IDM_SAVE);
+  EXPECT_EQ(ReadBytes(folder_ / "out.lgt"), kDuskFile);
+}
+
+TEST_F(EditorTest, HelpOpensOneWindowThatClosesAndReopens) {
+  Command(IDM_HELP);
+  HWND first = HelpWindow();
+  ASSERT_TRUE(IsWindowVisible(first));
+  Command(IDM_HELP);
+  EXPECT_EQ(HelpWindow(), first) << "a second Help brings the same window forward";
+  RECT before;
+  GetWindowRect(first, &before);
+
+  // Enter and Esc press OK wherever the focus is; so does the frame's close.
+  for (const WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}, WPARAM{0}}) {
+    Command(IDM_HELP);
+    ASSERT_TRUE(HelpWindow());
+    if (key) {
+      SetFocus(GetDlgItem(HelpWindow(), IDC_PICICON));
+      MSG message{GetFocus() ? GetFocus() : HelpWindow(), WM_KEYDOWN, key, 0, 0, {}};
+      EXPECT_TRUE(window_->PreTranslateMessage(message));
+      PumpMessages(window_.get());
+    } else {
+      SendMessageW(HelpWindow(), WM_CLOSE, 0, 0);
+    }
+    EXPECT_EQ(HelpWindow(), nullptr) << "key " << key;
+  }
+  Command(IDM_HELP);
+  RECT after;
+  GetWindowRect(HelpWindow(), &after);
+  EXPECT_TRUE(EqualRect(&before, &after));
+  wchar_t version[64];
+  GetDlgItemTextW(HelpWindow(), IDC_LBLVERSION, version, 64);
+  EXPECT_STREQ(version, L"Version : 1.1");
+  Type(IDC_TXTNAME, L"still editable");
+  EXPECT_EQ(Text(IDC_TXTNAME), L"still editable");
+}
+
+TEST_F(EditorTest, ExitClosesBothWindowsAndEndsTheProgram) {
+  Command(IDM_HELP);
+  HWND help = HelpWindow();
+  HWND main = MainWindow();
+  Command(IDM_EXIT);
+  EXPECT_FALSE(IsWindow(help));
+  EXPECT_FALSE(IsWindow(main));
+  MSG message;
+  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+}
+
+TEST_F(EditorTest, ClosingTheMainWindowLeavesTheHelpWindowRunning) {
+  Command(IDM_HELP);
+  HWND help = HelpWindow();
+  SendMessageW(MainWindow(), WM_CLOSE, 0, 0);
+  MSG message;
+  EXPECT_TRUE(IsWindow(help));
+  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+  SendMessageW(help, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+      << "the last window ends it";
+}
+
+}  // namespace
+}  // namespace editor_testing

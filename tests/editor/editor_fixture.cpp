@@ -1,0 +1,90 @@
+#include "editor_fixture.h"
+
+#include <commctrl.h>
+
+#include "editor/colour_swatch.h"
+#include "editor/window_text.h"
+
+namespace editor_testing {
+
+namespace {
+
+// What the program sets up before its first window, done once for the test process.
+class EditorEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+  }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new EditorEnvironment);
+
+template <class T>
+T Next(std::deque<T>& answers, T otherwise) {
+  if (answers.empty()) return otherwise;
+  T answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+}  // namespace
+
+std::wstring ScriptedDialogs::ShowOpenDialog(const std::wstring& title, const std::wstring& pattern,
+                                             HWND) {
+  openRequests.push_back(title + L"|" + pattern);
+  return Next<std::wstring>(openAnswers, L"");
+}
+
+lightset::ColourRef ScriptedDialogs::PickColour(HWND, lightset::ColourRef initialColour) {
+  colourRequests.push_back(initialColour);
+  return Next<lightset::ColourRef>(colourAnswers, -1);
+}
+
+bool ScriptedDialogs::ShowSaveDialog(HWND, std::wstring& fileName, const std::wstring& filter) {
+  saveRequests.push_back(fileName + L"|" + filter);
+  const auto answer = Next<std::optional<std::wstring>>(saveAnswers, std::nullopt);
+  if (answer) fileName = *answer;
+  return answer.has_value();
+}
+
+int ScriptedDialogs::ShowMessage(HWND, const std::wstring& text, const std::wstring& title,
+                                 UINT type) {
+  messages.push_back({text, title, type});
+  return Next<int>(messageAnswers, IDOK);
+}
+
+void PumpMessages(editor::Main* window) {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) continue;  // a closed program's; the next test starts anew
+    if (window && window->PreTranslateMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void EditorTest::SetUp() {
+  window_ = std::make_unique<editor::Main>(dialogs_);
+  window_->Show(GetModuleHandleW(nullptr), SW_SHOW);
+  PumpMessages(window_.get());
+}
+
+void EditorTest::TearDown() {
+  window_.reset();
+  PumpMessages();
+}
+
+std::wstring EditorTest::Text(int id) const { return editor::WindowText(Item(id)); }
+
+void EditorTest::ClickSwatch(int id) const {
+  SendMessageW(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(Item(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+lightset::ColourRef EditorTest::SwatchColour(int id) const {
+  return editor::GetSwatchColour(Item(id));
+}
+
+}  // namespace editor_testing

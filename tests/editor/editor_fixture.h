@@ -1,0 +1,67 @@
+// The editor's windows under test: a real main window whose system dialogs are scripted.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/main_window.h"
+#include "editor/resource.h"
+
+namespace editor_testing {
+
+// Answers each dialog from a script and records what was asked.
+class ScriptedDialogs final : public editor::SystemDialogs {
+ public:
+  struct Message {
+    std::wstring text, title;
+    UINT type;
+  };
+
+  std::deque<std::wstring> openAnswers;                 // "" cancels
+  std::deque<lightset::ColourRef> colourAnswers;        // -1 cancels
+  std::deque<std::optional<std::wstring>> saveAnswers;  // nothing cancels
+  std::deque<int> messageAnswers;                       // IDOK when empty
+
+  std::vector<std::wstring> openRequests;  // "title|pattern"
+  std::vector<lightset::ColourRef> colourRequests;
+  std::vector<std::wstring> saveRequests;  // "proposed name|filter"
+  std::vector<Message> messages;
+
+  std::wstring ShowOpenDialog(const std::wstring& title, const std::wstring& pattern,
+                              HWND owner) override;
+  lightset::ColourRef PickColour(HWND owner, lightset::ColourRef initialColour) override;
+  bool ShowSaveDialog(HWND owner, std::wstring& fileName, const std::wstring& filter) override;
+  int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
+                  UINT type) override;
+};
+
+// Runs the messages waiting for this thread through the program's own loop.
+void PumpMessages(editor::Main* window = nullptr);
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  HWND MainWindow() const { return window_->Window(); }
+  HWND HelpWindow() const { return window_->HelpWindow().Window(); }
+  HWND Item(int id) const { return GetDlgItem(MainWindow(), id); }
+  std::wstring Text(int id) const;
+  void Type(int id, const std::wstring& text) const { SetWindowTextW(Item(id), text.c_str()); }
+  void Command(int id) const { SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+  void ClickButton(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+  void ClickSwatch(int id) const;
+  lightset::ColourRef SwatchColour(int id) const;
+
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<editor::Main> window_;
+};
+
+}  // namespace editor_testing

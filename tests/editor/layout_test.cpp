@@ -1,0 +1,312 @@
+// Both windows as laid out: every control's place, order, text, font and tooltip.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "editor/window_text.h"
+#include "editor_fixture.h"
+
+namespace editor_testing {
+namespace {
+
+struct Expected {
+  int id;
+  const wchar_t* windowClass;
+  const wchar_t* text;  // nullptr: not checked (a swatch shows its colour)
+  RECT pixelsAt96;      // left, top, width, height
+  int fontHundredths;   // 0: no font of its own
+  int weight;
+  const wchar_t* tooltip;
+};
+
+UINT Dpi(HWND window) { return GetDpiForWindow(window); }
+int Scaled(int pixelsAt96, UINT dpi) {
+  return MulDiv(pixelsAt96 * 15, static_cast<int>(dpi), 1440);
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::wstring TooltipOf(HWND parent, HWND control) {
+  // The tooltip control belongs to the window's thread; find it by its owner.
+  std::vector<HWND> tooltipsFound;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM found) {
+        if (ClassOf(window) == TOOLTIPS_CLASSW && IsWindow(window))
+          reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&tooltipsFound));
+  wchar_t text[256] = {};
+  for (HWND candidate : tooltipsFound) {
+    if (GetWindow(candidate, GW_OWNER) != parent) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    if (!SendMessageW(candidate, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) continue;
+    if (tool.lpszText == LPSTR_TEXTCALLBACKW) return L"(its own text)";
+    SendMessageW(candidate, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return text;
+  }
+  return L"";
+}
+
+void ExpectLayout(HWND window, const std::vector<Expected>& controls) {
+  const UINT dpi = Dpi(window);
+  // Set by the run that puts the system at another DPI, so that a setting Wine ignored shows.
+  if (const char* expectedDpi = std::getenv("KESTRUNE_EXPECT_DPI")) {
+    EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(expectedDpi)));
+  }
+  HWND child = GetWindow(window, GW_CHILD);
+  for (const Expected& expected : controls) {
+    // Children come in creation order, which is the tab order.
+    ASSERT_TRUE(child) << "missing control " << expected.id;
+    SCOPED_TRACE(testing::Message() << "control " << expected.id);
+    EXPECT_EQ(GetDlgCtrlID(child), expected.id);
+    EXPECT_EQ(ClassOf(child), expected.windowClass);
+    if (expected.text) {
+      EXPECT_EQ(editor::WindowText(child), expected.text);
+    }
+    RECT place;
+    GetWindowRect(child, &place);
+    MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, Scaled(expected.pixelsAt96.left, dpi));
+    EXPECT_EQ(place.top, Scaled(expected.pixelsAt96.top, dpi));
+    EXPECT_EQ(place.right - place.left, Scaled(expected.pixelsAt96.right, dpi));
+    EXPECT_EQ(place.bottom - place.top, Scaled(expected.pixelsAt96.bottom, dpi));
+    if (expected.fontHundredths) {
+      LOGFONTW font{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), sizeof font,
+                 &font);
+      EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+      EXPECT_EQ(font.lfHeight, -MulDiv(expected.fontHundredths, static_cast<int>(dpi), 7200));
+      EXPECT_EQ(font.lfWeight, expected.weight);
+    }
+    EXPECT_EQ(TooltipOf(window, child), expected.tooltip ? expected.tooltip : L"");
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_FALSE(child) << "an unexpected control";
+}
+
+void ExpectClientSize(HWND window, int width96, int height96) {
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, Scaled(width96, Dpi(window)));
+  EXPECT_EQ(client.bottom, Scaled(height96, Dpi(window)));
+}
+
+constexpr const wchar_t* kSwatch = L"KestruneColourSwatch";
+constexpr const wchar_t* kOwnText = L"(its own text)";
+
+TEST_F(EditorTest, LayoutOfTheMainWindow) {
+  ExpectLayout(
+      MainWindow(),
+      {
+          {IDC_TXTNAME, L"Edit", L"", {200, 16, 121, 25}, 975, FW_NORMAL, nullptr},
+          {IDC_LABEL1,
+           L"Static",
+           L"Name of Light Setting:",
+           {24, 16, 177, 25},
+           1200,
+           FW_NORMAL,
+           nullptr},
+          {IDC_LABEL2, L"Static", L"Sun Colour:", {24, 56, 89, 25}, 1200, FW_NORMAL, nullptr},
+          {IDC_PICSUNCOL, kSwatch, L"255 255 255", {200, 48, 41, 41}, 0, 0, kOwnText},
+          {IDC_PICAMBCOL, kSwatch, L"255 255 255", {200, 144, 41, 41}, 0, 0, kOwnText},
+          {IDC_LABEL3, L"Static", L"Ambient Colour:", {24, 152, 121, 25}, 1200, FW_NORMAL, nullptr},
+          {IDC_LABEL4,
+           L"Static",
+           L"Terrain Ambient Colour:",
+           {24, 200, 169, 25},
+           1200,
+           FW_NORMAL,
+           nullptr},
+          {IDC_PICTERRAMBCOL, kSwatch, L"255 255 255", {200, 192, 41, 41}, 0, 0, kOwnText},
+          {IDC_LABEL5,
+           L"Static",
+           L"Sun Inclination:",
+           {24, 240, 121, 25},
+           1200,
+           FW_NORMAL,
+           nullptr},
+          {IDC_LABEL6, L"Static", L"Sun Rotation:", {24, 280, 113, 25}, 1200, FW_NORMAL, nullptr},
+          {IDC_LABEL7, L"Static", L"Sun Specular:", {24, 104, 121, 25}, 1200, FW_NORMAL, nullptr},
+          {IDC_PICSUNSPEC, kSwatch, L"255 255 255", {200, 96, 41, 41}, 0, 0, kOwnText},
+          {IDC_TXTSUNINC, L"Edit", L"", {200, 240, 121, 25}, 975, FW_NORMAL, L"Strength of Light"},
+          {IDC_TXTSUNROT,
+           L"Edit",
+           L"",
+           {200, 280, 121, 25},
+           975,
+           FW_NORMAL,
+           L"Number Between 0 & 360"},
+          {IDC_CMDSAVE, L"Button", L"Save", {128, 328, 97, 33}, 825, FW_NORMAL, nullptr},
+      });
+  ExpectClientSize(MainWindow(), 351, 371);
+  EXPECT_EQ(editor::WindowText(MainWindow()), L"Kestrune Light Editor");
+  const auto style = GetWindowLongPtrW(MainWindow(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(SendMessageW(MainWindow(), WM_GETICON, ICON_SMALL2, 0) ||
+              GetClassLongPtrW(MainWindow(), GCLP_HICONSM));
+
+  // Tab goes through the text boxes, swatches and button in that order; labels take no focus.
+  std::vector<int> order;
+  HWND control = Item(IDC_TXTNAME);
+  do {
+    order.push_back(GetDlgCtrlID(control));
+    control = GetNextDlgTabItem(MainWindow(), control, FALSE);
+  } while (control != Item(IDC_TXTNAME));
+  EXPECT_EQ(order, (std::vector<int>{IDC_TXTNAME, IDC_PICSUNCOL, IDC_PICAMBCOL, IDC_PICTERRAMBCOL,
+                                     IDC_PICSUNSPEC, IDC_TXTSUNINC, IDC_TXTSUNROT, IDC_CMDSAVE}));
+  EXPECT_EQ(GetWindowLongPtrW(Item(IDC_CMDSAVE), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
+}
+
+TEST_F(EditorTest, MenuItemsAndShortcuts) {
+  HMENU bar = GetMenu(MainWindow());
+  ASSERT_EQ(GetMenuItemCount(bar), 1);
+  wchar_t text[64];
+  GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"File");
+  HMENU file = GetSubMenu(bar, 0);
+  const std::pair<int, const wchar_t*> items[] = {{IDM_SAVE, L"Save\tCtrl+S"},
+                                                  {IDM_OPEN, L"Open\tCtrl+O"},
+                                                  {IDM_HELP, L"Help"},
+                                                  {IDM_EXIT, L"Exit"}};
+  ASSERT_EQ(GetMenuItemCount(file), 4);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(static_cast<int>(GetMenuItemID(file, i)), items[i].first);
+    GetMenuStringW(file, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, items[i].second);
+  }
+}
+
+TEST_F(EditorTest, LayoutOfTheHelpWindow) {
+  Command(IDM_HELP);
+  ASSERT_TRUE(HelpWindow());
+  ExpectLayout(
+      HelpWindow(),
+      {
+          {IDOK, L"Button", L"OK", {264, 352, 84, 23}, 825, FW_NORMAL, nullptr},
+          {IDC_PICICON, L"Static", nullptr, {16, 16, 36, 36}, 0, 0, nullptr},
+          {IDC_LBLTITLE,
+           L"Static",
+           L"Kestrune Light Editor",
+           {64, 16, 187, 32},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_LBLVERSION, L"Static", L"Version : 1.1", {56, 48, 187, 15}, 825, FW_NORMAL, nullptr},
+          {IDC_ABOUT_LABEL7,
+           L"Static",
+           L"Sun Specular - This is the other light from the direction of the sun, its more "
+           L"dramatic and will "
+           L"appear on the waters surface and other shiny objects.",
+           {48, 176, 273, 41},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_ABOUT_LABEL6,
+           L"Static",
+           L"Sun Rotation - Sets the position of the sun around the world ie. 0 - 360",
+           {48, 312, 273, 25},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_ABOUT_LABEL5,
+           L"Static",
+           L"Sun Inclination - This value sets the brightness of the sun.",
+           {48, 288, 273, 17},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_ABOUT_LABEL4,
+           L"Static",
+           L"Terrain Ambient Colour - Simlar to ambient colour only specific to the terrain.",
+           {48, 256, 273, 33},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_ABOUT_LABEL3,
+           L"Static",
+           L"Ambient Colour - Sets the colour for a weak light which has no source. It works well "
+           L"to create an atmosphere.",
+           {48, 224, 273, 33},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_ABOUT_LABEL2,
+           L"Static",
+           L"Sun Colour - Sets the colour of the light that will come from the directon of the "
+           L"sun.",
+           {48, 144, 273, 33},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_ABOUT_LABEL1,
+           L"Static",
+           L"Name of Light Setting - Sets the name of the lighting file as it will appear in the "
+           L"Kestrune Editor.",
+           {48, 112, 273, 33},
+           825,
+           FW_NORMAL,
+           nullptr},
+          {IDC_ABOUT_LABEL8, L"Static", L"Help:", {48, 88, 187, 15}, 825, FW_BOLD, nullptr},
+      });
+  ExpectClientSize(HelpWindow(), 359, 385);
+  POINT clientOrigin{0, 0};
+  ClientToScreen(HelpWindow(), &clientOrigin);
+  EXPECT_EQ(clientOrigin.x, Scaled(156, Dpi(HelpWindow())));
+  EXPECT_EQ(clientOrigin.y, Scaled(129, Dpi(HelpWindow())));
+  EXPECT_EQ(editor::WindowText(HelpWindow()), L"Tolvane's Kestrune Light Editor");
+  EXPECT_EQ(GetWindow(HelpWindow(), GW_OWNER), nullptr);
+  const auto style = GetWindowLongPtrW(HelpWindow(), GWL_STYLE);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(GetWindowLongPtrW(HelpWindow(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  EXPECT_EQ(GetFocus(), GetDlgItem(HelpWindow(), IDOK));
+  EXPECT_TRUE(SendDlgItemMessageW(HelpWindow(), IDC_PICICON, STM_GETICON, 0, 0));
+}
+
+TEST_F(EditorTest, DpiChangeLaysBothWindowsOutAgain) {
+  Command(IDM_HELP);
+  for (const UINT dpi : {144u, 96u}) {
+    for (HWND window : {MainWindow(), HelpWindow()}) {
+      RECT suggested;
+      GetWindowRect(window, &suggested);
+      SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+    }
+    // Wine keeps one DPI for the whole system, so the windows' DPI does not follow; the layout
+    // does.
+    RECT place;
+    GetWindowRect(Item(IDC_CMDSAVE), &place);
+    MapWindowPoints(HWND_DESKTOP, MainWindow(), reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, Scaled(128, dpi));
+    EXPECT_EQ(place.bottom - place.top, Scaled(33, dpi));
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(IDC_LABEL1), WM_GETFONT, 0, 0)),
+               sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -MulDiv(1200, static_cast<int>(dpi), 7200));
+    GetWindowRect(GetDlgItem(HelpWindow(), IDOK), &place);
+    MapWindowPoints(HWND_DESKTOP, HelpWindow(), reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, Scaled(264, dpi));
+  }
+}
+
+TEST(VersionLabel, WritesMajorAndMinorInPlainDecimal) {
+  EXPECT_EQ(editor::VersionLabel(1, 1), L"Version : 1.1");
+  EXPECT_EQ(editor::VersionLabel(1, 5), L"Version : 1.5");
+  EXPECT_EQ(editor::VersionLabel(1, 10), L"Version : 1.10");
+  EXPECT_EQ(editor::VersionLabel(-2, 0), L"Version : -2.0");
+}
+
+}  // namespace
+}  // namespace editor_testing
