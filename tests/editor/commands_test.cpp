@@ -2,6 +2,7 @@
 #include "editor/colour_swatch.h"
 #include "editor_fixture.h"
 #include "lightset/file_reader.h"
+#include "support/run_process.h"
 #include "support/temp_folder.h"
 
 namespace editor_testing {
@@ -253,13 +254,19 @@ TEST_F(CommandsTest, ShortcutsWorkFromAnyControl) {
   EXPECT_TRUE(IsWindow(MainWindow()));
 }
 
-TEST_F(CommandsTest, OpenThenSaveKeepsTheBytes) {
-  WriteBytes(folder_ / "in.lgt", kDuskFile);
-  dialogs_.openAnswers = {Wide(folder_ / "in.lgt")};
+TEST_F(CommandsTest, OpeningWhatLgtWroteAndSavingItKeepsTheBytes) {
+  const auto written = folder_ / "in.lgt";
+  const auto lgt = testing_support::RunProcess(
+      testing_support::BesideThisProgram("lgt"),
+      {"write", written.string(), "--name", "Caf\xC3\xA9 at dusk", "--sun-colour", "1 2 3",
+       "--sun-specular", "4 5 6", "--ambient-colour", "7 8 9", "--terrain-ambient-colour",
+       "10 11 12", "--sun-inclination", "-4.5e1", "--sun-rotation", "720"});
+  ASSERT_EQ(lgt.exitCode, 0) << lgt.err;
+  dialogs_.openAnswers = {Wide(written)};
   dialogs_.saveAnswers = {Wide(folder_ / "out")};
   Command(IDM_OPEN);
   Command(IDM_SAVE);
-  EXPECT_EQ(ReadBytes(folder_ / "out.lgt"), kDuskFile);
+  EXPECT_EQ(ReadBytes(folder_ / "out.lgt"), ReadBytes(written));
 }
 
 TEST_F(EditorTest, HelpOpensOneWindowThatClosesAndReopens) {
