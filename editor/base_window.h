@@ -20,9 +20,27 @@ class BaseWindow {
   BaseWindow& operator=(const BaseWindow&) = delete;
   ~BaseWindow() = default;  // the derived class destroys its window while its members live
 
-  // The object is passed as the creation parameter and found again from the window.
-  HWND CreateTopLevel(HINSTANCE instance, const wchar_t* className, const wchar_t* caption,
-                      DWORD style, DWORD exStyle, int x, int y, int width, int height, HMENU menu) {
+  // Registers the window class on first use (the icon, an arrow, the dialog face colour) and
+  // creates the window; the object is passed as the creation parameter and found again from it.
+  HWND CreateTopLevel(HINSTANCE instance, const wchar_t* className, int iconId,
+                      const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y, int width,
+                      int height, HMENU menu) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExW(instance, className, &windowClass)) {
+      auto icon = [&](int size) {
+        return static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, LR_SHARED));
+      };
+      windowClass.lpfnWndProc = WindowProc;
+      windowClass.hInstance = instance;
+      windowClass.hIcon = icon(32);
+      windowClass.hIconSm = icon(16);
+      windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+      windowClass.lpszClassName = className;
+      RegisterClassExW(&windowClass);
+    }
     return CreateWindowExW(exStyle, className, caption, style, x, y, width, height, nullptr, menu,
                            instance, static_cast<Derived*>(this));
   }

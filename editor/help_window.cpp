@@ -138,25 +138,11 @@ void frmAbout::Show(HINSTANCE instance) {
     SetForegroundWindow(hwnd_);
     return;
   }
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoExW(instance, kAboutClass, &windowClass)) {
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kAboutClass;
-    RegisterClassExW(&windowClass);
-  }
   dpi_ = GetDpiForSystem();
   const RECT place = layout_.WindowRectAt(kLeft, kTop, kStyle, kExStyle, dpi_);
-  CreateTopLevel(instance, kAboutClass, L"Tolvane's Kestrune Light Editor", kStyle, kExStyle,
-                 place.left, place.top, place.right - place.left, place.bottom - place.top,
-                 nullptr);
+  CreateTopLevel(instance, kAboutClass, IDI_APP, L"Tolvane's Kestrune Light Editor", kStyle,
+                 kExStyle, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, nullptr);
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(GetDlgItem(hwnd_, IDOK));
 }

@@ -196,24 +196,10 @@ Main::~Main() {
 
 void Main::Show(HINSTANCE instance, int showCommand) {
   RegisterColourSwatchClass(instance);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoExW(instance, kMainClass, &windowClass)) {
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kMainClass;
-    RegisterClassExW(&windowClass);
-  }
   if (!accelerators_)
     accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-  CreateTopLevel(instance, kMainClass, kCaption, kStyle, WS_EX_CONTROLPARENT, CW_USEDEFAULT,
-                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+  CreateTopLevel(instance, kMainClass, IDI_APP, kCaption, kStyle, WS_EX_CONTROLPARENT,
+                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                  LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
   ShowWindow(hwnd_, showCommand);
   SetFocus(Control(IDC_TXTNAME));

@@ -2,6 +2,7 @@
 #include "editor/colour_swatch.h"
 #include "editor_fixture.h"
 #include "lightset/file_reader.h"
+#include "support/dusk.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
 
@@ -15,15 +16,7 @@ using testing_support::WriteBytes;
 constexpr const wchar_t* kNumbersOnly =
     L"The Sun Rotation & Sun Inclination Boxes May Contain Numbers Only.";
 
-constexpr const char* kDuskFile =
-    "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\n"
-    "LightingSet \"Dusk\"\r\n\r\n"
-    "suncolor 255 200 150\r\n\r\n"
-    "sunspecular 255 255 255\r\n\r\n"
-    "ambientcolor 40 40 60\r\n\r\n"
-    "terrainambientcolor 60 60 80\r\n\r\n"
-    "suninclination 50\r\n\r\n"
-    " sunrotation 180\r\n";
+using testing_support::kDuskFile;
 
 class CommandsTest : public EditorTest {
  protected:

@@ -1,6 +1,7 @@
 // Runs the built lgt program on real files.
 #include <gtest/gtest.h>
 
+#include "support/dusk.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
 
@@ -21,15 +22,7 @@ std::string Utf8(const fs::path& path) {
   return {text.begin(), text.end()};
 }
 
-constexpr const char* kDuskFile =
-    "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\n"
-    "LightingSet \"Dusk\"\r\n\r\n"
-    "suncolor 255 200 150\r\n\r\n"
-    "sunspecular 255 255 255\r\n\r\n"
-    "ambientcolor 40 40 60\r\n\r\n"
-    "terrainambientcolor 60 60 80\r\n\r\n"
-    "suninclination 50\r\n\r\n"
-    " sunrotation 180\r\n";
+using testing_support::kDuskFile;
 
 TEST(Lgt, WritesAndReadsTheDuskExample) {
   TempFolder folder;

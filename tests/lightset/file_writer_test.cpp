@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "lightset/file_writer.h"
+#include "support/dusk.h"
 #include "support/temp_folder.h"
 
 namespace lightset {
@@ -21,22 +22,7 @@ LightSetting Dusk() {
   return dusk;
 }
 
-constexpr const char* kDuskFile =
-    "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n"
-    "\r\n"
-    "LightingSet \"Dusk\"\r\n"
-    "\r\n"
-    "suncolor 255 200 150\r\n"
-    "\r\n"
-    "sunspecular 255 255 255\r\n"
-    "\r\n"
-    "ambientcolor 40 40 60\r\n"
-    "\r\n"
-    "terrainambientcolor 60 60 80\r\n"
-    "\r\n"
-    "suninclination 50\r\n"
-    "\r\n"
-    " sunrotation 180\r\n";
+using testing_support::kDuskFile;
 
 TEST(WriteLightFile, WritesTheFifteenLinesExactly) {
   TempFolder folder;
