@@ -144,7 +144,7 @@ void frmAbout::Show(HINSTANCE instance) {
                  kExStyle, place.left, place.top, place.right - place.left,
                  place.bottom - place.top, nullptr);
   ShowWindow(hwnd_, SW_SHOW);
-  SetFocus(GetDlgItem(hwnd_, IDOK));
+  SetFocus(cmdOK);
 }
 
 bool frmAbout::PreTranslateMessage(MSG& message) {
@@ -156,6 +156,10 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       layout_.CreateControls(hwnd_);
+      cmdOK = GetDlgItem(hwnd_, IDOK);
+      picIcon = GetDlgItem(hwnd_, IDC_PICICON);
+      lblTitle = GetDlgItem(hwnd_, IDC_LBLTITLE);
+      lblVersion = GetDlgItem(hwnd_, IDC_LBLVERSION);
       dpi_ = GetDpiForWindow(hwnd_);
       layout_.Apply(hwnd_, dpi_);
       Form_Load();
@@ -165,7 +169,7 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) cmdOK_Click();
       return 0;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(hwnd_, IDC_LBLTITLE)) {
+      if (reinterpret_cast<HWND>(lParam) == lblTitle) {
         const auto dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -188,13 +192,12 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmAbout::Form_Load() {
-  SetDlgItemTextW(hwnd_, IDC_LBLVERSION,
-                  VersionLabel(KESTRUNE_VERSION_MAJOR, KESTRUNE_VERSION_MINOR).c_str());
+  SetWindowTextW(lblVersion, VersionLabel(KESTRUNE_VERSION_MAJOR, KESTRUNE_VERSION_MINOR).c_str());
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-  SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON,
-                      reinterpret_cast<WPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP),
-                                                          IMAGE_ICON, 32, 32, LR_SHARED)),
-                      0);
+  SendMessageW(picIcon, STM_SETICON,
+               reinterpret_cast<WPARAM>(
+                   LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, LR_SHARED)),
+               0);
 }
 
 void frmAbout::cmdOK_Click() { DestroyWindow(hwnd_); }

@@ -31,6 +31,10 @@ class frmAbout : public BaseWindow<frmAbout> {
 
   FormLayout layout_;
   UINT dpi_ = 96;
+  HWND cmdOK = nullptr;
+  HWND picIcon = nullptr;
+  HWND lblTitle = nullptr;
+  HWND lblVersion = nullptr;
 };
 
 }  // namespace editor

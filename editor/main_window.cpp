@@ -202,7 +202,7 @@ void Main::Show(HINSTANCE instance, int showCommand) {
                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                  LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
   ShowWindow(hwnd_, showCommand);
-  SetFocus(Control(IDC_TXTNAME));
+  SetFocus(txtname);
 }
 
 bool Main::PreTranslateMessage(MSG& message) {
@@ -217,8 +217,15 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
       layout_.CreateControls(hwnd_);
-      for (const int box : {IDC_TXTNAME, IDC_TXTSUNINC, IDC_TXTSUNROT})
-        SendMessageW(Control(box), EM_SETLIMITTEXT, 0, 0);  // no length limit
+      txtname = Control(IDC_TXTNAME);
+      Picsuncol = Control(IDC_PICSUNCOL);
+      Picsunspec = Control(IDC_PICSUNSPEC);
+      PicAmbcol = Control(IDC_PICAMBCOL);
+      Picterrambcol = Control(IDC_PICTERRAMBCOL);
+      txtsuninc = Control(IDC_TXTSUNINC);
+      txtsunrot = Control(IDC_TXTSUNROT);
+      for (HWND box : {txtname, txtsuninc, txtsunrot})
+        SendMessageW(box, EM_SETLIMITTEXT, 0, 0);  // no length limit
       const UINT dpi = GetDpiForWindow(hwnd_);
       layout_.Apply(hwnd_, dpi);
       const SIZE size = layout_.WindowSize(hwnd_, dpi);
@@ -285,10 +292,10 @@ void Main::OnCommand(int id, int code) {
 
 void Main::Cmdsave_Click() { SaveCommand(); }
 void Main::Save_Click() { SaveCommand(); }
-void Main::Picsuncol_Click() { PickSwatchColour(IDC_PICSUNCOL); }
-void Main::Picsunspec_Click() { PickSwatchColour(IDC_PICSUNSPEC); }
-void Main::PicAmbcol_Click() { PickSwatchColour(IDC_PICAMBCOL); }
-void Main::Picterrambcol_Click() { PickSwatchColour(IDC_PICTERRAMBCOL); }
+void Main::Picsuncol_Click() { PickSwatchColour(Picsuncol); }
+void Main::Picsunspec_Click() { PickSwatchColour(Picsunspec); }
+void Main::PicAmbcol_Click() { PickSwatchColour(PicAmbcol); }
+void Main::Picterrambcol_Click() { PickSwatchColour(Picterrambcol); }
 
 void Main::Help_Click() {
   about_.Show(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)));
@@ -305,13 +312,13 @@ void Main::Tell(const std::wstring& text, UINT icon) {
 }
 
 void Main::SaveCommand() {
-  const std::wstring inclination = WindowText(Control(IDC_TXTSUNINC));
-  const std::wstring rotation = WindowText(Control(IDC_TXTSUNROT));
+  const std::wstring inclination = WindowText(txtsuninc);
+  const std::wstring rotation = WindowText(txtsunrot);
   if (!IsNumericText(inclination) || !IsNumericText(rotation)) {
     dialogs_.ShowMessage(hwnd_, kNumbersOnly, L"Numbers Only!", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  const auto name = wintext::ToAnsi(WindowText(Control(IDC_TXTNAME)));
+  const auto name = wintext::ToAnsi(WindowText(txtname));
   if (!name) {
     Tell(
         L"The lighting set cannot be saved: the name holds characters that the system's ANSI code "
@@ -321,10 +328,10 @@ void Main::SaveCommand() {
   }
   lightset::LightSetting setting;
   setting.Name = *name;
-  setting.SunColour = AnsiColourText(Control(IDC_PICSUNCOL));
-  setting.SunSpecular = AnsiColourText(Control(IDC_PICSUNSPEC));
-  setting.AmbientColour = AnsiColourText(Control(IDC_PICAMBCOL));
-  setting.TerrainAmbientColour = AnsiColourText(Control(IDC_PICTERRAMBCOL));
+  setting.SunColour = AnsiColourText(Picsuncol);
+  setting.SunSpecular = AnsiColourText(Picsunspec);
+  setting.AmbientColour = AnsiColourText(PicAmbcol);
+  setting.TerrainAmbientColour = AnsiColourText(Picterrambcol);
   setting.SunInclination = *wintext::ToAnsi(inclination);
   setting.SunRotation = *wintext::ToAnsi(rotation);
   if (const auto refused = lightset::CheckLightSetting(setting)) {
@@ -336,7 +343,7 @@ void Main::SaveCommand() {
 }
 
 void Main::SaveLightFile(const lightset::LightSetting& setting) {
-  Cdlg.FileName = WindowText(Control(IDC_TXTNAME));
+  Cdlg.FileName = WindowText(txtname);
   Cdlg.Filter = L".LGT";
   if (!Cdlg.ShowSave(hwnd_)) return;
   const std::wstring path = WithLgtExtension(Cdlg.FileName);
@@ -366,23 +373,22 @@ void Main::Open_Click() {
 }
 
 void Main::Apply(const lightset::LoadedLightSetting& loaded) {
-  auto text = [this](int id, const std::optional<std::string>& value) {
-    if (value) SetWindowTextW(Control(id), wintext::FromAnsi(*value).c_str());
+  auto text = [](HWND box, const std::optional<std::string>& value) {
+    if (value) SetWindowTextW(box, wintext::FromAnsi(*value).c_str());
   };
-  auto colour = [this](int id, const std::optional<lightset::ColourRef>& value) {
-    if (value) SetSwatchColour(Control(id), *value);
+  auto colour = [](HWND swatch, const std::optional<lightset::ColourRef>& value) {
+    if (value) SetSwatchColour(swatch, *value);
   };
-  text(IDC_TXTNAME, loaded.Name);
-  colour(IDC_PICSUNCOL, loaded.SunColour);
-  colour(IDC_PICSUNSPEC, loaded.SunSpecular);
-  colour(IDC_PICAMBCOL, loaded.AmbientColour);
-  colour(IDC_PICTERRAMBCOL, loaded.TerrainAmbientColour);
-  text(IDC_TXTSUNINC, loaded.SunInclination);
-  text(IDC_TXTSUNROT, loaded.SunRotation);
+  text(txtname, loaded.Name);
+  colour(Picsuncol, loaded.SunColour);
+  colour(Picsunspec, loaded.SunSpecular);
+  colour(PicAmbcol, loaded.AmbientColour);
+  colour(Picterrambcol, loaded.TerrainAmbientColour);
+  text(txtsuninc, loaded.SunInclination);
+  text(txtsunrot, loaded.SunRotation);
 }
 
-void Main::PickSwatchColour(int swatchId) {
-  HWND swatch = Control(swatchId);
+void Main::PickSwatchColour(HWND swatch) {
   const lightset::ColourRef picked = dialogs_.PickColour(hwnd_, GetSwatchColour(swatch));
   if (picked != -1) SetSwatchColour(swatch, picked);
 }

@@ -45,12 +45,20 @@ class Main : public BaseWindow<Main> {
 
   void SaveCommand();
   void SaveLightFile(const lightset::LightSetting& setting);
-  void PickSwatchColour(int swatchId);
+  void PickSwatchColour(HWND swatch);
   void Apply(const lightset::LoadedLightSetting& loaded);
   void Tell(const std::wstring& text, UINT icon);
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
   SystemDialogs& dialogs_;
+  // The controls the commands read and set; the labels and the Save button need no handle.
+  HWND txtname = nullptr;
+  HWND Picsuncol = nullptr;
+  HWND Picsunspec = nullptr;
+  HWND PicAmbcol = nullptr;
+  HWND Picterrambcol = nullptr;
+  HWND txtsuninc = nullptr;
+  HWND txtsunrot = nullptr;
   CommonDialog Cdlg;
   frmAbout about_;
   FormLayout layout_;
