@@ -35,7 +35,8 @@ class Win32Dialogs final : public SystemDialogs {
     // The file need not exist: a mistyped name is reported when it is read.
     request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&request)) return {};
-    return file.c_str();
+    file.resize(file.find(L'\0'));  // the path ends at the first NUL
+    return file;
   }
 
   lightset::ColourRef PickColour(HWND owner, lightset::ColourRef initialColour) override {
@@ -66,7 +67,8 @@ class Win32Dialogs final : public SystemDialogs {
       request.nMaxFile = kPathBuffer;
       request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
       if (GetSaveFileNameW(&request)) {
-        fileName = file.c_str();
+        file.resize(file.find(L'\0'));
+        fileName = std::move(file);
         return true;
       }
       // A proposed name that is no valid file name (a setting named "a:b") stops the dialog
