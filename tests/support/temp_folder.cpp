@@ -22,8 +22,9 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
   std::error_code ignored;
   // Read-only entries would stop the removal on Windows.
-  for (const auto& entry : fs::recursive_directory_iterator(path_, ignored))
-    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (fs::recursive_directory_iterator entry(path_, ignored), end; !ignored && entry != end;
+       entry.increment(ignored))
+    fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(path_, ignored);
 }
