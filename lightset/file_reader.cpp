@@ -1,5 +1,6 @@
 #include "file_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -25,18 +26,15 @@ bool IsBlank(char c) { return c == ' '; }
 // stopAtEnd. Returns nothing when the scan would step beyond position 32,767.
 template <class Stop>
 std::optional<std::int16_t> Scan(std::string_view text, Stop stop, bool stopAtEnd) {
-  std::int16_t ScanPos = 1;
-  bool ScanDone = false;
-  while (!ScanDone) {
-    const auto index = static_cast<std::size_t>(ScanPos - 1);
-    if (index < text.size() ? stop(text[index]) : stopAtEnd) {
-      ScanDone = true;
-    } else if (ScanPos == kLastScanPos) {
-      return std::nullopt;
-    } else {
-      ++ScanPos;
-    }
+  const std::string_view reach = text.substr(0, static_cast<std::size_t>(kLastScanPos));
+  std::size_t index =
+      static_cast<std::size_t>(std::find_if(reach.begin(), reach.end(), stop) - reach.begin());
+  if (index == reach.size()) {
+    // Nothing found within reach: the scan stops just past the end of a short enough text.
+    if (!stopAtEnd || text.size() >= static_cast<std::size_t>(kLastScanPos)) return std::nullopt;
+    index = text.size();
   }
+  const auto ScanPos = static_cast<std::int16_t>(index + 1);
   return ScanPos;
 }
 
@@ -81,23 +79,23 @@ std::string_view ExtractQuotedName(std::string_view text) {
 }
 
 std::int16_t ToComponent(std::string_view TokenText, const char* field, const char* which) {
-  const std::string number = std::string(field) + ": the " + which + " number";
-  if (TokenText.empty()) throw LineFailure{number + " is missing"};
-  std::size_t i = TokenText.front() == '+' || TokenText.front() == '-' ? 1 : 0;
+  // Messages are made only on failure: this runs for every number of every colour line.
+  auto fail = [&](const char* what) {
+    return LineFailure{std::string(field) + ": the " + which + " number" +
+                       (TokenText.empty() ? "" : " " + Quoted(TokenText)) + what};
+  };
+  if (TokenText.empty()) throw fail(" is missing");
   const bool negative = TokenText.front() == '-';
-  if (i == TokenText.size())
-    throw LineFailure{number + ' ' + Quoted(TokenText) + " is not a whole number"};
+  std::size_t i = negative || TokenText.front() == '+' ? 1 : 0;
+  if (i == TokenText.size()) throw fail(" is not a whole number");
   std::int32_t value = 0;
   for (; i < TokenText.size(); ++i) {
     const char c = TokenText[i];
-    if (c < '0' || c > '9')
-      throw LineFailure{number + ' ' + Quoted(TokenText) + " is not a whole number"};
-    value =
-        std::min<std::int32_t>(value * 10 + (c - '0'), 1 << 20);  // saturate; range checked below
+    if (c < '0' || c > '9') throw fail(" is not a whole number");
+    value = std::min<std::int32_t>(value * 10 + (c - '0'), 1 << 20);  // saturates; checked below
   }
   if (negative) value = -value;
-  if (value < -32768 || value > 32767)
-    throw LineFailure{number + ' ' + Quoted(TokenText) + " is out of range (-32768 to 32767)"};
+  if (value < -32768 || value > 32767) throw fail(" is out of range (-32768 to 32767)");
   return static_cast<std::int16_t>(value);
 }
 
@@ -144,7 +142,10 @@ constexpr ColourRow kColourRows[] = {
 
 void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values) {
   while (!CurrentLine.empty() && IsBlank(CurrentLine.front())) CurrentLine.remove_prefix(1);
-  if (CurrentLine.empty() || CurrentLine.starts_with("\\\\")) return;
+  // Every keyword begins with one of these; most other lines end here.
+  if (CurrentLine.empty() ||
+      std::string_view("Lsat").find(CurrentLine.front()) == std::string_view::npos)
+    return;
   const std::string_view prefix = CurrentLine.substr(0, 6);
   if (prefix == "Lighti") {
     values.Name = ExtractQuotedName(CurrentLine);
