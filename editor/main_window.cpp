@@ -164,13 +164,6 @@ const ControlLayout kControls[] = {
 constexpr const wchar_t* kNumbersOnly =
     L"The Sun Rotation & Sun Inclination Boxes May Contain Numbers Only.";
 
-// A number must be ANSI text that passes the numeric test; anything the code page cannot hold
-// is no number.
-bool IsNumericText(const std::wstring& text) {
-  const auto ansi = wintext::ToAnsi(text);
-  return ansi && lightset::IsNumeric(*ansi);
-}
-
 // Appends ".lgt" unless the chosen name already ends in it, in any letter case.
 std::wstring WithLgtExtension(std::wstring path) {
   constexpr std::wstring_view kExtension = L".lgt";
@@ -312,9 +305,11 @@ void Main::Tell(const std::wstring& text, UINT icon) {
 }
 
 void Main::SaveCommand() {
-  const std::wstring inclination = WindowText(txtsuninc);
-  const std::wstring rotation = WindowText(txtsunrot);
-  if (!IsNumericText(inclination) || !IsNumericText(rotation)) {
+  // A number is ANSI text that passes the numeric test; what the code page cannot hold is none.
+  const auto inclination = wintext::ToAnsi(WindowText(txtsuninc));
+  const auto rotation = wintext::ToAnsi(WindowText(txtsunrot));
+  if (!inclination || !rotation || !lightset::IsNumeric(*inclination) ||
+      !lightset::IsNumeric(*rotation)) {
     dialogs_.ShowMessage(hwnd_, kNumbersOnly, L"Numbers Only!", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
@@ -332,8 +327,8 @@ void Main::SaveCommand() {
   setting.SunSpecular = AnsiColourText(Picsunspec);
   setting.AmbientColour = AnsiColourText(PicAmbcol);
   setting.TerrainAmbientColour = AnsiColourText(Picterrambcol);
-  setting.SunInclination = *wintext::ToAnsi(inclination);
-  setting.SunRotation = *wintext::ToAnsi(rotation);
+  setting.SunInclination = *inclination;
+  setting.SunRotation = *rotation;
   if (const auto refused = lightset::CheckLightSetting(setting)) {
     Tell(L"The lighting set cannot be saved: " + wintext::FromUtf8(*refused) + L".",
          MB_ICONEXCLAMATION);

@@ -74,7 +74,9 @@ ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>
   CloseHandle(out);
   CloseHandle(err);
   if (!started) throw std::runtime_error("cannot start " + program.string());
-  WaitForSingleObject(process.hProcess, INFINITE);
+  // A program that hangs fails its test instead of stopping the whole run.
+  if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
+    TerminateProcess(process.hProcess, 259);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
