@@ -168,6 +168,20 @@ TEST_F(EditorTest, LayoutOfTheMainWindow) {
   EXPECT_EQ(order, (std::vector<int>{IDC_TXTNAME, IDC_PICSUNCOL, IDC_PICAMBCOL, IDC_PICTERRAMBCOL,
                                      IDC_PICSUNSPEC, IDC_TXTSUNINC, IDC_TXTSUNROT, IDC_CMDSAVE}));
   EXPECT_EQ(GetWindowLongPtrW(Item(IDC_CMDSAVE), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
+
+  // The swatches' pointer is the eyedropper, its hot spot at the bottom-left pixel.
+  const auto cursor =
+      reinterpret_cast<HCURSOR>(GetClassLongPtrW(Item(IDC_PICSUNCOL), GCLP_HCURSOR));
+  ICONINFO info{};
+  ASSERT_TRUE(cursor && GetIconInfo(cursor, &info));
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 0u);
+  EXPECT_EQ(info.yHotspot, 31u);
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(mask.bmWidth, 32);
+  DeleteObject(info.hbmMask);
+  DeleteObject(info.hbmColor);
 }
 
 TEST_F(EditorTest, MenuItemsAndShortcuts) {

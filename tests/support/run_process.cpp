@@ -48,31 +48,43 @@ std::wstring Quote(const std::wstring& argument) {
   return quoted + L"\"";
 }
 
-HANDLE Inheritable(const fs::path& path) {
-  SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
-  return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, &security,
-                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
+// A pipe whose write end the child inherits; its buffer holds everything the tests' programs
+// print, so the child never waits for a reader.
+struct Pipe {
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  Pipe() {
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+    CreatePipe(&read, &write, &security, 1 << 20);
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  }
+  std::string ReadAll() {
+    std::string text;
+    char buffer[4096];
+    for (DWORD count = 0; ReadFile(read, buffer, sizeof buffer, &count, nullptr) && count > 0;)
+      text.append(buffer, count);
+    CloseHandle(read);
+    return text;
+  }
+};
 
 }  // namespace
 
 ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments) {
-  TempFolder folder;
   std::wstring commandLine = Quote(program.wstring());
   for (const std::string& argument : arguments) commandLine += L" " + Quote(Wide(argument));
-  HANDLE out = Inheritable(folder / "out");
-  HANDLE err = Inheritable(folder / "err");
+  Pipe out, err;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = out;
-  startup.hStdError = err;
+  startup.hStdOutput = out.write;
+  startup.hStdError = err.write;
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-  CloseHandle(out);
-  CloseHandle(err);
+  CloseHandle(out.write);
+  CloseHandle(err.write);
   if (!started) throw std::runtime_error("cannot start " + program.string());
   // A program that hangs fails its test instead of stopping the whole run.
   if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
@@ -81,7 +93,7 @@ ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return {static_cast<int>(exitCode), ReadBytes(folder / "out"), ReadBytes(folder / "err")};
+  return {static_cast<int>(exitCode), out.ReadAll(), err.ReadAll()};
 }
 
 fs::path BesideThisProgram(const std::string& name) {
