@@ -169,17 +169,18 @@ TEST_F(EditorTest, LayoutOfTheMainWindow) {
                                      IDC_PICSUNSPEC, IDC_TXTSUNINC, IDC_TXTSUNROT, IDC_CMDSAVE}));
   EXPECT_EQ(GetWindowLongPtrW(Item(IDC_CMDSAVE), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
 
-  // The swatches' pointer is the eyedropper, its hot spot at the bottom-left pixel.
+  // The swatches' pointer is the eyedropper at the system's cursor size, its hot spot at the
+  // bottom-left pixel.
   const auto cursor =
       reinterpret_cast<HCURSOR>(GetClassLongPtrW(Item(IDC_PICSUNCOL), GCLP_HCURSOR));
   ICONINFO info{};
   ASSERT_TRUE(cursor && GetIconInfo(cursor, &info));
-  EXPECT_FALSE(info.fIcon);
-  EXPECT_EQ(info.xHotspot, 0u);
-  EXPECT_EQ(info.yHotspot, 31u);
   BITMAP mask{};
   GetObjectW(info.hbmMask, sizeof mask, &mask);
-  EXPECT_EQ(mask.bmWidth, 32);
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXCURSOR));
+  EXPECT_EQ(info.xHotspot, 0u);
+  EXPECT_NEAR(static_cast<LONG>(info.yHotspot), mask.bmWidth - 1, 1);  // scaled from 31 of 32
   DeleteObject(info.hbmMask);
   DeleteObject(info.hbmColor);
 }
