@@ -177,7 +177,20 @@ const ColourRow kColourRows[] = {
     {PrefixKey("terrai"), "terrain ambient colour", &LoadedLightSetting::TerrainAmbientColour},
 };
 
-void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values) {
+// The texts lines set, still pointing into the bytes being read: a text that a later line sets
+// again is never copied. They are copied out before those bytes change.
+struct PendingText {
+  std::optional<std::string_view> Name, SunInclination, SunRotation;
+
+  void MoveTo(LoadedLightSetting& values) {
+    if (Name) values.Name = *Name;
+    if (SunInclination) values.SunInclination = *SunInclination;
+    if (SunRotation) values.SunRotation = *SunRotation;
+    *this = {};
+  }
+};
+
+void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values, PendingText& text) {
   while (!CurrentLine.empty() && IsBlank(CurrentLine.front())) CurrentLine.remove_prefix(1);
   // Empty lines, comments ("\\\\") and lines shorter than a keyword's six characters match no
   // keyword.
@@ -187,7 +200,7 @@ void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values) {
   if (first != 's' && first != 'L' && first != 'a' && first != 't') return;
   const std::uint64_t prefix = PrefixKey(CurrentLine);
   if (prefix == kNamePrefix) {
-    values.Name = ExtractQuotedName(CurrentLine);
+    text.Name = ExtractQuotedName(CurrentLine);
     return;
   }
   for (const ColourRow& row : kColourRows) {
@@ -197,9 +210,9 @@ void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values) {
     }
   }
   if (prefix == kInclinationPrefix) {
-    values.SunInclination = ParseSingleValue(CurrentLine);
+    text.SunInclination = ParseSingleValue(CurrentLine);
   } else if (prefix == kRotationPrefix) {
-    values.SunRotation = ParseSingleValue(CurrentLine);
+    text.SunRotation = ParseSingleValue(CurrentLine);
   }
 }
 
@@ -236,13 +249,14 @@ class LineSplitter {
       const char* lineEnd = FindLineEnd(cursor, end);
       if (lineEnd == end) {
         partial_.append(cursor, end);
-        return;
+        break;
       }
       if (partial_.empty()) {
         Read(std::string_view(cursor, static_cast<std::size_t>(lineEnd - cursor)));
       } else {
         partial_.append(cursor, lineEnd);
         Read(partial_);
+        pending_.MoveTo(values_);
         partial_.clear();
       }
       if (error_) return;
@@ -254,6 +268,7 @@ class LineSplitter {
           ++cursor;
       }
     }
+    pending_.MoveTo(values_);  // the caller may reuse the bytes
   }
 
   bool Failed() const { return error_.has_value(); }
@@ -261,6 +276,7 @@ class LineSplitter {
   std::optional<LoadError> Finish(LoadedLightSetting& setting) {
     if (!error_ && !partial_.empty()) Read(partial_);  // the last line need not end
     if (error_) return error_;
+    pending_.MoveTo(values_);
     setting = std::move(values_);
     return std::nullopt;
   }
@@ -269,13 +285,14 @@ class LineSplitter {
   void Read(std::string_view line) {
     ++lineNumber_;
     try {
-      ReadLine(line, values_);
+      ReadLine(line, values_, pending_);
     } catch (const LineFailure& failure) {
       error_ = LoadError{lineNumber_, failure.message};
     }
   }
 
   LoadedLightSetting values_;
+  PendingText pending_;
   std::optional<LoadError> error_;
   std::string partial_;
   std::size_t lineNumber_ = 0;
