@@ -1,5 +1,6 @@
-// Times how long a program takes from its start to an idle window, as the median of several
-// runs: measure_startup RUNS PROGRAM. Prints the median in milliseconds.
+// Times how long programs take from their start to an idle window, as the median of several
+// runs taken in turn, so that the machine's drift falls on each alike:
+// measure_startup RUNS PROGRAM... Prints one median in milliseconds a line, in order.
 #include <windows.h>
 
 #include <algorithm>
@@ -24,35 +25,46 @@ void CloseProgram(const PROCESS_INFORMATION& process) {
     TerminateProcess(process.hProcess, 1);
 }
 
+double StartUntilIdle(const wchar_t* program) {
+  std::wstring commandLine = L"\"" + std::wstring(program) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const auto start = std::chrono::steady_clock::now();
+  if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return -1;
+  WaitForInputIdle(process.hProcess, 30000);
+  const double elapsed =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  CloseProgram(process);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return elapsed;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fputs("usage: measure_startup RUNS PROGRAM\n", stderr);
+  if (argc < 3) {
+    std::fputs("usage: measure_startup RUNS PROGRAM...\n", stderr);
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[1]));
-  std::vector<double> milliseconds;
+  std::vector<std::vector<double>> milliseconds(static_cast<std::size_t>(argc - 2));
   for (int run = 0; run < runs; ++run) {
-    std::wstring commandLine = L"\"" + std::wstring(argv[2]) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessW(argv[2], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-      std::fwprintf(stderr, L"cannot start %ls\n", argv[2]);
-      return 1;
+    for (int program = 2; program < argc; ++program) {
+      const double elapsed = StartUntilIdle(argv[program]);
+      if (elapsed < 0) {
+        std::fwprintf(stderr, L"cannot start %ls\n", argv[program]);
+        return 1;
+      }
+      milliseconds[static_cast<std::size_t>(program - 2)].push_back(elapsed);
     }
-    WaitForInputIdle(process.hProcess, 30000);
-    milliseconds.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count());
-    CloseProgram(process);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
   }
-  std::sort(milliseconds.begin(), milliseconds.end());
-  std::printf("%.1f\n", milliseconds[milliseconds.size() / 2]);
+  for (auto& times : milliseconds) {
+    std::sort(times.begin(), times.end());
+    std::printf("%.1f\n", times[times.size() / 2]);
+  }
   return 0;
 }
