@@ -5,7 +5,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 packages=(cmake make g++ googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           clang libclang-rt-14-dev clang-format clang-tidy libbenchmark-dev
-          wine wine64 xvfb xauth imagemagick)
+          wine wine64 fonts-wine xvfb xauth imagemagick)
 
 install_missing_packages() {
   local missing=()
@@ -17,7 +17,7 @@ install_missing_packages() {
   local sudo=()
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
 
 build_preset() {
