@@ -219,11 +219,9 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       txtsunrot = Control(IDC_TXTSUNROT);
       for (HWND box : {txtname, txtsuninc, txtsunrot})
         SendMessageW(box, EM_SETLIMITTEXT, 0, 0);  // no length limit
-      const UINT dpi = GetDpiForWindow(hwnd_);
-      layout_.Apply(hwnd_, dpi);
-      const SIZE size = layout_.WindowSize(hwnd_, dpi);
-      SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      RECT place;
+      GetWindowRect(hwnd_, &place);
+      OnDpiChanged(GetDpiForWindow(hwnd_), place);  // laid out for the DPI it starts at
       return 0;
     }
     case WM_COMMAND:
