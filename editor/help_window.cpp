@@ -138,11 +138,9 @@ void frmAbout::Show(HINSTANCE instance) {
     SetForegroundWindow(hwnd_);
     return;
   }
-  dpi_ = GetDpiForSystem();
-  const RECT place = layout_.WindowRectAt(kLeft, kTop, kStyle, kExStyle, dpi_);
+  // Placed and sized when it is created, for the DPI it is created at.
   CreateTopLevel(instance, kAboutClass, IDI_APP, L"Tolvane's Kestrune Light Editor", kStyle,
-                 kExStyle, place.left, place.top, place.right - place.left,
-                 place.bottom - place.top, nullptr);
+                 kExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(cmdOK);
 }
@@ -160,8 +158,7 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       picIcon = GetDlgItem(hwnd_, IDC_PICICON);
       lblTitle = GetDlgItem(hwnd_, IDC_LBLTITLE);
       lblVersion = GetDlgItem(hwnd_, IDC_LBLVERSION);
-      dpi_ = GetDpiForWindow(hwnd_);
-      layout_.Apply(hwnd_, dpi_);
+      LayOut(GetDpiForWindow(hwnd_));
       Form_Load();
       return 0;
     case WM_COMMAND:
@@ -179,16 +176,20 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       PaintSeparator();
       return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      layout_.Apply(hwnd_, dpi_);
-      const RECT place = layout_.WindowRectAt(kLeft, kTop, kStyle, kExStyle, dpi_);
-      SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left,
-                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      LayOut(HIWORD(wParam));
       return 0;
-    }
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+// Lays the controls out for dpi and puts the client area at its fixed place on the screen.
+void frmAbout::LayOut(UINT dpi) {
+  dpi_ = dpi;
+  layout_.Apply(hwnd_, dpi_);
+  const RECT place = layout_.WindowRectAt(kLeft, kTop, kStyle, kExStyle, dpi_);
+  SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmAbout::Form_Load() {

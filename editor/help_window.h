@@ -25,6 +25,7 @@ class frmAbout : public BaseWindow<frmAbout> {
  private:
   friend class BaseWindow<frmAbout>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void LayOut(UINT dpi);
   void Form_Load();
   void cmdOK_Click();
   void PaintSeparator();
