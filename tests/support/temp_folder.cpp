@@ -6,7 +6,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <thread>
 
 namespace testing_support {
 
@@ -27,11 +26,7 @@ TempFolder::~TempFolder() {
        entry.increment(ignored))
     fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-  // On Windows a program that has just ended may hold its files a moment longer.
-  for (int attempt = 0; attempt < 50 && fs::exists(path_, ignored); ++attempt) {
-    fs::remove_all(path_, ignored);
-    if (ignored) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  fs::remove_all(path_, ignored);
 }
 
 std::vector<std::string> TempFolder::Entries() const {
