@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       *lightset::ParseColourText(setting.AmbientColour),
       *lightset::ParseColourText(setting.TerrainAmbientColour),
       TrimBlanks(setting.SunInclination),
-      TrimBlanks(setting.SunRotation)};
+      TrimBlanks(setting.SunRotation),
+      {.Name = 3, .SunInclination = 13, .SunRotation = 15}};
   if (!(read == expected)) std::abort();
   return 0;
 }

@@ -1,8 +1,10 @@
 #include "cli.h"
 
+#include <cerrno>
 #include <map>
 #include <string_view>
 
+#include "lightset/error_text.h"
 #include "lightset/file_reader.h"
 #include "lightset/file_writer.h"
 #include "lightset/numeric_text.h"
@@ -123,24 +125,38 @@ int Write(const std::vector<Argument>& arguments, std::ostream& err) {
   return 0;
 }
 
+int RunCommand(const std::vector<Argument>& arguments, std::ostream& out, std::ostream& err) {
+  const std::string verb = arguments.empty() ? "" : arguments[0].display;
+  if (verb == "--help" || verb == "--version") {
+    if (arguments.size() > 1) return BadCommand(err, verb + " takes no arguments");
+    if (verb == "--help")
+      out << kUsage << '\n' << kHelp;
+    else
+      out << "lgt " << KESTRUNE_VERSION_TEXT << '\n';
+    return 0;
+  }
+  if (verb.empty()) return BadCommand(err, "no command given");
+  if (verb != "read" && verb != "write") return BadCommand(err, "unknown command " + verb);
+  if (arguments.size() < 2 || (verb == "read" && arguments.size() > 2))
+    return BadCommand(err, verb + ": wrong number of arguments");
+  if (arguments[1].path.empty()) return BadCommand(err, verb + ": the file name is empty");
+  return verb == "read" ? Read(arguments[1], out, err) : Write(arguments, err);
+}
+
 }  // namespace
 
 int Run(const std::vector<Argument>& arguments, std::ostream& out, std::ostream& err) {
-  const std::string verb = arguments.empty() ? "" : arguments[0].display;
-  if (verb == "--help" && arguments.size() == 1) {
-    out << kUsage << '\n' << kHelp;
-    return 0;
+  int status = RunCommand(arguments, out, err);
+  // Output that never arrived (a full disk, a closed pipe) is a failure, not a success.
+  errno = 0;
+  if (!out.flush()) {
+    const int reason = errno;
+    err << "lgt: cannot write to standard output"
+        << (reason ? ": " + lightset::ErrnoReason(reason) : std::string()) << '\n';
+    status = kFailed;
   }
-  if (verb == "--version" && arguments.size() == 1) {
-    out << "lgt " << KESTRUNE_VERSION_TEXT << '\n';
-    return 0;
-  }
-  if (verb == "read" && arguments.size() == 2) return Read(arguments[1], out, err);
-  if (verb == "write" && arguments.size() >= 2) return Write(arguments, err);
-  if (verb.empty()) return BadCommand(err, "no command given");
-  if (verb == "read" || verb == "write")
-    return BadCommand(err, verb + ": wrong number of arguments");
-  return BadCommand(err, "unknown command " + verb);
+  if (!err.flush()) status = kFailed;
+  return status;
 }
 
 }  // namespace lgt

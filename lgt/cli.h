@@ -18,7 +18,8 @@ struct Argument {
 };
 
 // Runs the command the arguments (without the program name) ask for, printing to out and err.
-// Returns the exit status: 0 success, 1 a file could not be read or written, 2 a bad command.
+// Returns the exit status: 0 success, 1 a file could not be read or written, or out or err
+// failed (reported on err while it still works), 2 a bad command.
 int Run(const std::vector<Argument>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace lgt

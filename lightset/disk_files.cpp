@@ -1,16 +1,21 @@
 #include "disk_files.h"
 
+#include <charconv>
+#include <random>
 #include <string>
+#include <utility>
 
 #include "error_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <csignal>
 #endif
 
 namespace lightset {
@@ -22,12 +27,31 @@ std::string Failure(const fs::path& target, const std::string& what) {
   return PathForDisplay(target) + ": " + what;
 }
 
-fs::path TemporaryBeside(const fs::path& target, unsigned long process, int attempt) {
-  fs::path name = "~";
-  name += target.filename();
-  name += ".";
-  name += std::to_string(process) + '-' + std::to_string(attempt) + ".tmp";
-  return target.has_parent_path() ? target.parent_path() / name : name;
+// "~lgt<process id>.<four hex digits>.tmp": short, so that any name the system allows can be
+// saved beside it, and naming its writer, so that a later save can tell when one was abandoned.
+constexpr std::string_view kTemporaryPrefix = "~lgt";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+std::string TemporaryName(unsigned long process) {
+  static std::minstd_rand random{std::random_device{}()};
+  constexpr char kHex[] = "0123456789abcdef";
+  std::string name(kTemporaryPrefix);
+  name += std::to_string(process) + '.';
+  for (unsigned bits = static_cast<unsigned>(random()), i = 0; i < 4; ++i, bits >>= 4)
+    name += kHex[bits & 15];
+  return name += kTemporarySuffix;
+}
+
+// The process that made a temporary file of ours, or nothing when name is not one.
+std::optional<unsigned long> TemporaryWriter(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return {};
+  name.remove_prefix(kTemporaryPrefix.size());
+  unsigned long process = 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), process);
+  const std::string_view rest(end, static_cast<std::size_t>(name.data() + name.size() - end));
+  if (error != std::errc() || rest.size() != 5 + kTemporarySuffix.size() || rest[0] != '.')
+    return {};
+  return process;
 }
 
 #ifdef _WIN32
@@ -60,96 +84,301 @@ std::wstring SystemPath(const fs::path& path) {
   return L"\\\\?\\" + full;
 }
 
-std::optional<std::string> Replace(const fs::path& target, std::string_view bytes) {
-  const std::wstring targetPath = SystemPath(target);
-  const DWORD attributes = GetFileAttributesW(targetPath.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-      return Failure(target, "cannot save: it is a folder");
-    // Windows refuses to rename over a read-only file but Wine does not; refuse it everywhere.
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-      return Failure(target, "cannot save: the file is read-only");
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (*this) CloseHandle(handle_);
   }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
+
+ private:
+  HANDLE handle_;
+};
+
+// What a save may replace: the file that path, through any links, finally names.
+struct SaveTarget {
+  std::wstring path;
+  std::optional<std::string> refused;
+};
+
+SaveTarget ResolveTarget(const fs::path& target) {
+  const std::wstring path = SystemPath(target);
+  const Handle existing(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!existing) return {path, {}};
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(existing.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(existing.get(), &info))
+    return {path, Failure(target, "cannot save: not a regular file")};
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    return {path, Failure(target, "cannot save: it is a folder")};
+  if (info.nNumberOfLinks > 1)
+    return {path, Failure(target,
+                          "cannot save: the file has other names (hard links), which a "
+                          "save would leave holding the old contents")};
+  // Windows refuses to rename over a read-only file but Wine does not; refuse it everywhere.
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    return {path, Failure(target, "cannot save: the file is read-only")};
+
+  DWORD length = GetFinalPathNameByHandleW(existing.get(), nullptr, 0, FILE_NAME_NORMALIZED);
+  std::wstring final(length, L'\0');
+  length = GetFinalPathNameByHandleW(existing.get(), final.data(), length, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= final.size()) return {path, {}};
+  final.resize(length);
+  // The same answer a plain write would give; a file merely held by another program is retried
+  // at the rename.
+  const Handle writable(CreateFileW(final.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+  if (!writable && GetLastError() == ERROR_ACCESS_DENIED)
+    return {final, Failure(target, "cannot save: " + SystemReason(ERROR_ACCESS_DENIED))};
+  return {final, {}};
+}
+
+std::wstring FolderPath(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+void RemoveAbandonedTemporaries(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  const std::wstring pattern =
+      folder + L"\\" + std::wstring(kTemporaryPrefix.begin(), kTemporaryPrefix.end()) + L"*";
+  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring wide = found.cFileName;
+    const auto writer = TemporaryWriter(std::string(wide.begin(), wide.end()));
+    if (!writer || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (const HANDLE process =
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(*writer))) {
+      DWORD code = 0;
+      const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+      CloseHandle(process);
+      if (running) continue;
+    }
+    DeleteFileW((folder + L"\\" + wide).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+bool MarkForDeletion(HANDLE file, bool deleteOnClose) {
+  FILE_DISPOSITION_INFO disposition{deleteOnClose};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Renames the open file over target, replacing it.
+bool RenameOver(HANDLE file, const std::wstring& target) {
+  std::string buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t), '\0');
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  target.copy(rename->FileName, target.size());
+  return SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                    static_cast<DWORD>(buffer.size()));
+}
+
+// The temporary file is marked for deletion from its creation until the rename: if the
+// process dies at any point in between, the system removes it.
+std::optional<std::string> Replace(const fs::path& target, std::string_view bytes) {
+  const SaveTarget resolved = ResolveTarget(target);
+  if (resolved.refused) return resolved.refused;
+  const std::wstring folder = FolderPath(resolved.path);
+  RemoveAbandonedTemporaries(folder);
 
   std::wstring temporary;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
-    temporary = SystemPath(TemporaryBeside(target, GetCurrentProcessId(), attempt));
-    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; created == INVALID_HANDLE_VALUE; ++attempt) {
+    const std::string name = TemporaryName(GetCurrentProcessId());
+    temporary = folder + L"\\" + std::wstring(name.begin(), name.end());
+    created = CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD error = GetLastError();
-    if (file == INVALID_HANDLE_VALUE && (error != ERROR_FILE_EXISTS || attempt == 99))
+    if (created == INVALID_HANDLE_VALUE && (error != ERROR_FILE_EXISTS || attempt == 99))
       return Failure(target,
                      "cannot create a temporary file in its folder: " + SystemReason(error));
   }
+  Handle file(created);
+  const bool marked = MarkForDeletion(file.get(), true);
 
   auto abandon = [&](const std::string& what, DWORD error) {
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    DeleteFileW(temporary.c_str());
+    if (!MarkForDeletion(file.get(), true)) {
+      CloseHandle(file.release());
+      DeleteFileW(temporary.c_str());
+    }
     return Failure(target, what + ": " + SystemReason(error));
   };
   DWORD written = 0;
-  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     return abandon("cannot write", GetLastError());
   if (written != bytes.size()) return abandon("cannot write", ERROR_DISK_FULL);
-  if (!FlushFileBuffers(file)) return abandon("cannot flush to disk", GetLastError());
-  const BOOL closed = CloseHandle(file);
-  file = INVALID_HANDLE_VALUE;
-  if (!closed) return abandon("cannot close", GetLastError());
+  if (!FlushFileBuffers(file.get())) return abandon("cannot flush to disk", GetLastError());
+  if (marked && !MarkForDeletion(file.get(), false))
+    return abandon("cannot keep the new file", GetLastError());
 
   // Another program (a virus scanner, the game) may hold the target for a moment.
   for (int attempt = 0;; ++attempt) {
-    if (MoveFileExW(temporary.c_str(), targetPath.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return std::nullopt;
+    if (RenameOver(file.get(), resolved.path)) break;
     const DWORD error = GetLastError();
     const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
                       error == ERROR_ACCESS_DENIED;
     if (!held || attempt == 20) return abandon("cannot replace the file", error);
     Sleep(50);
   }
+  if (!CloseHandle(file.release()))
+    return Failure(target, "cannot close: " + SystemReason(GetLastError()));
+  return std::nullopt;
 }
 
 #else
 
-std::optional<std::string> Replace(const fs::path& target, std::string_view bytes) {
-  struct stat existing {};
-  const bool exists = stat(target.c_str(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) return Failure(target, "cannot save: it is a folder");
-  if (exists && (existing.st_mode & 0222) == 0)
-    return Failure(target, "cannot save: the file is read-only");
+fs::path FolderOf(const fs::path& path) {
+  return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
 
-  fs::path temporary;
-  int file = -1;
-  for (int attempt = 0; file < 0; ++attempt) {
-    temporary = TemporaryBeside(target, static_cast<unsigned long>(getpid()), attempt);
-    file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (file < 0 && (errno != EEXIST || attempt == 99))
-      return Failure(target, "cannot create a temporary file in its folder: " + ErrnoReason(errno));
+// The file path finally names once every symbolic link on the way is followed; a link to
+// nothing names the file it would point at.
+std::optional<fs::path> FollowLinks(fs::path path, int& error) {
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+    std::string link(static_cast<std::size_t>(status.st_size) + 256, '\0');
+    const ssize_t length = readlink(path.c_str(), link.data(), link.size());
+    if (length < 0 || static_cast<std::size_t>(length) == link.size()) {
+      error = length < 0 ? errno : ENAMETOOLONG;
+      return {};
+    }
+    link.resize(static_cast<std::size_t>(length));
+    const fs::path next = link;
+    path = next.is_absolute() ? next : path.parent_path() / next;
   }
+  error = ELOOP;
+  return {};
+}
 
-  auto abandon = [&](const std::string& what, int error) {
-    if (file >= 0) close(file);
-    unlink(temporary.c_str());
-    return Failure(target, what + ": " + ErrnoReason(error));
+// Refuses what a save must not replace; returns nothing when the target may be replaced.
+std::optional<std::string> RefuseTarget(const fs::path& target, const fs::path& final,
+                                        const struct stat& existing) {
+  if (S_ISDIR(existing.st_mode)) return Failure(target, "cannot save: it is a folder");
+  if (!S_ISREG(existing.st_mode)) return Failure(target, "cannot save: not a regular file");
+  if (existing.st_nlink > 1)
+    return Failure(target,
+                   "cannot save: the file has other names (hard links), which a save "
+                   "would leave holding the old contents");
+  if ((existing.st_mode & 0222) == 0) return Failure(target, "cannot save: the file is read-only");
+  // The same answer a plain write would give: renaming needs only the folder's permission.
+  const int probe = open(final.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (probe < 0) return Failure(target, "cannot save: " + ErrnoReason(errno));
+  close(probe);
+  return std::nullopt;
+}
+
+bool WriterIsGone(unsigned long process) {
+  return process > 0 && kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
+}
+
+void RemoveAbandonedTemporaries(const fs::path& folder) {
+  DIR* const entries = opendir(folder.c_str());
+  if (!entries) return;
+  while (const dirent* entry = readdir(entries)) {
+    const auto writer = TemporaryWriter(entry->d_name);
+    if (writer && WriterIsGone(*writer)) unlinkat(dirfd(entries), entry->d_name, 0);
+  }
+  closedir(entries);
+}
+
+// A new file in folder for the text. On Linux it has no name until it is complete, so that
+// nothing is left behind if the process dies; elsewhere it is named at once.
+struct Temporary {
+  int file = -1;
+  fs::path name;  // empty while the file has none
+};
+
+std::optional<Temporary> CreateTemporary(const fs::path& folder, int& error) {
+#ifdef O_TMPFILE
+  if (const int file = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); file >= 0)
+    return Temporary{file, {}};
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    error = errno;
+    return {};
+  }
+#endif
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path name = folder / TemporaryName(static_cast<unsigned long>(getpid()));
+    if (const int file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        file >= 0)
+      return Temporary{file, name};
+    if (errno != EEXIST) break;
+  }
+  error = errno;
+  return {};
+}
+
+// Gives an unnamed temporary file a name in folder, so that it can be renamed over the target.
+int NameTemporary(Temporary& temporary, const fs::path& folder) {
+  if (!temporary.name.empty()) return 0;
+  const std::string self = "/proc/self/fd/" + std::to_string(temporary.file);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path name = folder / TemporaryName(static_cast<unsigned long>(getpid()));
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temporary.name = name;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+std::optional<std::string> Replace(const fs::path& target, std::string_view bytes) {
+  int error = 0;
+  const auto final = FollowLinks(target, error);
+  if (!final) return Failure(target, "cannot follow the link: " + ErrnoReason(error));
+  struct stat existing {};
+  const bool exists = stat(final->c_str(), &existing) == 0;
+  if (exists) {
+    if (auto refused = RefuseTarget(target, *final, existing)) return refused;
+  }
+  const fs::path folder = FolderOf(*final);
+  RemoveAbandonedTemporaries(folder);
+
+  auto temporary = CreateTemporary(folder, error);
+  if (!temporary)
+    return Failure(target, "cannot create a temporary file in its folder: " + ErrnoReason(error));
+  auto abandon = [&](const std::string& what, int reason) {
+    if (temporary->file >= 0) close(temporary->file);
+    if (!temporary->name.empty()) unlink(temporary->name.c_str());
+    return Failure(target, what + ": " + ErrnoReason(reason));
   };
-  if (exists && fchmod(file, existing.st_mode & 07777) != 0)
-    return abandon("cannot set permissions", errno);
+  if (exists) {
+    // Owner first: changing it may clear the set-id bits that the mode then puts back. Only
+    // root may give a file away; anyone else keeps the file as theirs.
+    if (fchown(temporary->file, existing.st_uid, existing.st_gid) != 0 && errno != EPERM)
+      return abandon("cannot set the owner", errno);
+    if (fchmod(temporary->file, existing.st_mode & 07777) != 0)
+      return abandon("cannot set permissions", errno);
+  }
   for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t count = write(file, bytes.data() + done, bytes.size() - done);
+    const ssize_t count = write(temporary->file, bytes.data() + done, bytes.size() - done);
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) return abandon("cannot write", count < 0 ? errno : ENOSPC);
     done += static_cast<std::size_t>(count);
   }
-  if (fsync(file) != 0) return abandon("cannot flush to disk", errno);
-  const int closed = close(file);
-  file = -1;
+  if (fsync(temporary->file) != 0) return abandon("cannot flush to disk", errno);
+  if (const int reason = NameTemporary(*temporary, folder))
+    return abandon("cannot name the new file", reason);
+  const int closed = close(temporary->file);
+  temporary->file = -1;
   if (closed != 0) return abandon("cannot close", errno);
-  if (rename(temporary.c_str(), target.c_str()) != 0)
+  if (rename(temporary->name.c_str(), final->c_str()) != 0)
     return abandon("cannot replace the file", errno);
 
   // The rename itself is durable only once the folder is flushed; the data already is.
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   if (const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       directory >= 0) {
     fsync(directory);

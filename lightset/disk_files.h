@@ -16,11 +16,23 @@ bool PathExists(const std::filesystem::path& path);
 // Opens path for reading bytes, as std::fopen does. Returns null with errno set on failure.
 std::FILE* OpenForReading(const std::filesystem::path& path);
 
-// Writes bytes to a new temporary file beside target, checks that all were written, flushes
-// them to disk, closes the file and renames it over target in one step (retrying briefly on
-// Windows while another program holds target). Refuses a target that is read-only or a folder.
+// Replaces the contents of the file target names with bytes, in one step.
+//
+// Target is first followed through any symbolic links to the file they finally name; that file
+// is replaced and the links stay links. Refused before anything is written: a folder, anything
+// else that is not a regular file (a device, a pipe), a file with more than one name (hard
+// links, which a replacement would separate), a read-only file, and a file this user may not
+// write. Otherwise bytes go to a new temporary file in the same folder ("~lgt<process id>.<4 hex
+// digits>.tmp", retried under another name when taken), which is written, checked, flushed to
+// disk and only then renamed over the file. The new file keeps the old one's permission bits,
+// and its owner and group where the system allows. On Windows the rename is retried for about a
+// second while another program holds the file.
+//
 // Returns nothing on success, otherwise "<target>: <what failed>: <system's reason>". On any
-// failure target is unchanged and the temporary file is removed.
+// failure the file is unchanged and the temporary file is gone. A process killed mid-save leaves
+// no temporary file on Linux (it has no name until it is complete) or Windows (marked to be
+// deleted until the rename), save for the instant between naming and renaming; a temporary file
+// whose writer is gone is removed by the next save in its folder.
 [[nodiscard]] std::optional<std::string> ReplaceFileContents(const std::filesystem::path& target,
                                                              std::string_view bytes);
 

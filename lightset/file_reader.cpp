@@ -180,17 +180,52 @@ const ColourRow kColourRows[] = {
 // The texts lines set, still pointing into the bytes being read: a text that a later line sets
 // again is never copied. They are copied out before those bytes change.
 struct PendingText {
-  std::optional<std::string_view> Name, SunInclination, SunRotation;
+  struct Text {
+    std::string_view text;
+    std::size_t line = 0;  // 0: no line set it
+  };
+  Text Name, SunInclination, SunRotation;
 
-  void MoveTo(LoadedLightSetting& values) {
-    if (Name) values.Name = *Name;
-    if (SunInclination) values.SunInclination = *SunInclination;
-    if (SunRotation) values.SunRotation = *SunRotation;
-    *this = {};
+  // Copies the texts into values; a text that lies in owner takes owner's memory instead of a
+  // copy, so that a long value is held once. Returns the line of a text there was no memory
+  // for, or 0.
+  std::size_t MoveTo(LoadedLightSetting& values, std::string* owner = nullptr) noexcept {
+    const std::pair<Text*, std::optional<std::string> LoadedLightSetting::*> fields[] = {
+        {&Name, &LoadedLightSetting::Name},
+        {&SunInclination, &LoadedLightSetting::SunInclination},
+        {&SunRotation, &LoadedLightSetting::SunRotation},
+    };
+    std::size_t LoadedLightSetting::TextLines::*lines[] = {
+        &LoadedLightSetting::TextLines::Name, &LoadedLightSetting::TextLines::SunInclination,
+        &LoadedLightSetting::TextLines::SunRotation};
+    std::size_t failed = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+      Text& pending = *fields[i].first;
+      if (pending.line == 0) continue;
+      try {
+        values.*fields[i].second = Take(pending.text, owner);
+        values.Lines.*lines[i] = pending.line;
+      } catch (const std::bad_alloc&) {
+        failed = pending.line;
+      }
+      pending = {};
+    }
+    return failed;
+  }
+
+ private:
+  static std::string Take(std::string_view text, std::string* owner) {
+    if (!owner || text.empty() || text.data() < owner->data() ||
+        text.data() >= owner->data() + owner->size())
+      return std::string(text);
+    owner->resize(static_cast<std::size_t>(text.data() - owner->data()) + text.size());
+    owner->erase(0, static_cast<std::size_t>(text.data() - owner->data()));
+    return std::move(*owner);
   }
 };
 
-void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values, PendingText& text) {
+void ReadLine(std::string_view CurrentLine, std::size_t line, LoadedLightSetting& values,
+              PendingText& text) {
   while (!CurrentLine.empty() && IsBlank(CurrentLine.front())) CurrentLine.remove_prefix(1);
   // Empty lines, comments ("\\\\") and lines shorter than a keyword's six characters match no
   // keyword.
@@ -200,7 +235,7 @@ void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values, PendingT
   if (first != 's' && first != 'L' && first != 'a' && first != 't') return;
   const std::uint64_t prefix = PrefixKey(CurrentLine);
   if (prefix == kNamePrefix) {
-    text.Name = ExtractQuotedName(CurrentLine);
+    text.Name = {ExtractQuotedName(CurrentLine), line};
     return;
   }
   for (const ColourRow& row : kColourRows) {
@@ -210,9 +245,9 @@ void ReadLine(std::string_view CurrentLine, LoadedLightSetting& values, PendingT
     }
   }
   if (prefix == kInclinationPrefix) {
-    text.SunInclination = ParseSingleValue(CurrentLine);
+    text.SunInclination = {ParseSingleValue(CurrentLine), line};
   } else if (prefix == kRotationPrefix) {
-    text.SunRotation = ParseSingleValue(CurrentLine);
+    text.SunRotation = {ParseSingleValue(CurrentLine), line};
   }
 }
 
@@ -233,8 +268,119 @@ const char* FindLineEnd(const char* from, const char* end) {
   return from;
 }
 
+// What of a line that spans read pieces must be kept to read it as if it were whole. A line no
+// keyword matches needs nothing past its first six characters; a name line only what its two
+// quote scans can reach; a colour line only its keyword and three numbers, since runs of blanks
+// read as one blank and the digits behind a point are dropped unread; a value line all of it.
+// So memory stays bounded by the longest value line, however long the other lines are.
+class LongLine {
+ public:
+  const std::string& text() const { return text_; }
+  std::string& text() { return text_; }
+  bool empty() const { return !started_; }
+
+  // Throws std::bad_alloc when even what must be kept does not fit in memory.
+  void Append(const char* from, const char* to) {
+    started_ = true;
+    if (kind_ == Kind::Undecided) {
+      if (text_.empty()) {
+        while (from != to && IsBlank(*from)) ++from;  // leading blanks play no part
+      }
+      const auto take =
+          std::min<std::size_t>(6 - text_.size(), static_cast<std::size_t>(to - from));
+      text_.append(from, take);
+      from += take;
+      if (text_.size() == 6) kind_ = KindOf(text_);
+    }
+    switch (kind_) {
+      case Kind::Undecided:
+      case Kind::Ignored:
+        return;
+      case Kind::Name:
+        text_.append(from, std::min<std::size_t>(static_cast<std::size_t>(to - from),
+                                                 kNameReach - std::min(kNameReach, text_.size())));
+        return;
+      case Kind::Colour:
+        for (; from != to; ++from) AppendToColour(*from);
+        return;
+      case Kind::Value:
+        text_.append(from, to);
+        return;
+    }
+  }
+
+  void Clear() {
+    text_.clear();
+    started_ = false;
+    kind_ = Kind::Undecided;
+    colour_ = ColourPart::Keyword;
+    partLength_ = 0;
+    numbers_ = 0;
+  }
+
+ private:
+  enum class Kind { Undecided, Ignored, Name, Colour, Value };
+  enum class ColourPart { Keyword, Blanks, Number, Fraction, Rest };
+
+  // Past the keyword, a name's closing quote lies within 32,767 characters of its opening one.
+  static constexpr std::size_t kNameReach = 2 * static_cast<std::size_t>(kLastScanPos) + 1;
+  // More of a keyword or a number than a scan may look at changes nothing.
+  static constexpr std::size_t kPartReach = static_cast<std::size_t>(kLastScanPos) + 1;
+
+  static Kind KindOf(std::string_view prefix) {
+    const std::uint64_t key = PrefixKey(prefix);
+    if (key == kNamePrefix) return Kind::Name;
+    for (const ColourRow& row : kColourRows) {
+      if (key == row.prefix) return Kind::Colour;
+    }
+    if (key == kInclinationPrefix || key == kRotationPrefix) return Kind::Value;
+    return Kind::Ignored;
+  }
+
+  void AppendToColour(char c) {
+    switch (colour_) {
+      case ColourPart::Keyword:
+        if (c == ' ') colour_ = ColourPart::Blanks;
+        if (c == ' ' || ++partLength_ <= kPartReach) text_ += c;
+        return;
+      case ColourPart::Blanks:
+        if (c == ' ') return;
+        text_ += c;
+        partLength_ = 1;
+        colour_ = c == '.' ? EndNumber(ColourPart::Fraction) : ColourPart::Number;
+        return;
+      case ColourPart::Number:
+        if (c == ' ' || c == '.') {
+          text_ += c;
+          colour_ = EndNumber(c == ' ' ? ColourPart::Blanks : ColourPart::Fraction);
+        } else if (++partLength_ <= kPartReach) {
+          text_ += c;
+        }
+        return;
+      case ColourPart::Fraction:
+        if (c != ' ') return;
+        text_ += c;
+        colour_ = ColourPart::Blanks;
+        return;
+      case ColourPart::Rest:
+        return;
+    }
+  }
+
+  ColourPart EndNumber(ColourPart next) { return ++numbers_ == 3 ? ColourPart::Rest : next; }
+
+  std::string text_;
+  bool started_ = false;
+  Kind kind_ = Kind::Undecided;
+  ColourPart colour_ = ColourPart::Keyword;
+  std::size_t partLength_ = 0;
+  int numbers_ = 0;
+};
+
+constexpr const char* kNoMemory = "the line is too long to hold in memory";
+
 // Splits bytes that arrive in pieces into lines and reads each. A line that lies whole inside a
-// piece is read in place; only one that spans pieces is copied.
+// piece is read in place; only one that spans pieces is kept, as much of it as matters.
 class LineSplitter {
  public:
   void Feed(std::string_view bytes) {
@@ -248,16 +394,14 @@ class LineSplitter {
     while (cursor != end) {
       const char* lineEnd = FindLineEnd(cursor, end);
       if (lineEnd == end) {
-        partial_.append(cursor, end);
+        Keep(cursor, end);
         break;
       }
       if (partial_.empty()) {
         Read(std::string_view(cursor, static_cast<std::size_t>(lineEnd - cursor)));
       } else {
-        partial_.append(cursor, lineEnd);
-        Read(partial_);
-        pending_.MoveTo(values_);
-        partial_.clear();
+        Keep(cursor, lineEnd);
+        ReadPartial();
       }
       if (error_) return;
       cursor = lineEnd + 1;
@@ -268,24 +412,45 @@ class LineSplitter {
           ++cursor;
       }
     }
-    pending_.MoveTo(values_);  // the caller may reuse the bytes
+    MovePending();  // the caller may reuse the bytes
   }
 
   bool Failed() const { return error_.has_value(); }
 
   std::optional<LoadError> Finish(LoadedLightSetting& setting) {
-    if (!error_ && !partial_.empty()) Read(partial_);  // the last line need not end
+    if (!error_ && !partial_.empty()) ReadPartial();  // the last line need not end
     if (error_) return error_;
-    pending_.MoveTo(values_);
     setting = std::move(values_);
     return std::nullopt;
   }
 
  private:
+  void Keep(const char* from, const char* to) {
+    if (error_) return;
+    try {
+      partial_.Append(from, to);
+    } catch (const std::bad_alloc&) {
+      partial_.Clear();
+      error_ = LoadError{lineNumber_ + 1, kNoMemory};
+    }
+  }
+
+  void ReadPartial() {
+    if (error_) return;
+    Read(partial_.text());
+    if (!error_) MovePending(&partial_.text());
+    partial_.Clear();
+  }
+
+  void MovePending(std::string* owner = nullptr) {
+    if (const std::size_t line = pending_.MoveTo(values_, owner); line && !error_)
+      error_ = LoadError{line, kNoMemory};
+  }
+
   void Read(std::string_view line) {
     ++lineNumber_;
     try {
-      ReadLine(line, values_, pending_);
+      ReadLine(line, lineNumber_, values_, pending_);
     } catch (const LineFailure& failure) {
       error_ = LoadError{lineNumber_, failure.message};
     }
@@ -294,7 +459,7 @@ class LineSplitter {
   LoadedLightSetting values_;
   PendingText pending_;
   std::optional<LoadError> error_;
-  std::string partial_;
+  LongLine partial_;
   std::size_t lineNumber_ = 0;
   bool afterCarriageReturn_ = false;
 };

@@ -21,7 +21,11 @@
 //   - a colour number that is missing, not a whole number, or out of -32768 to 32767;
 //   - a scan that would pass the line's 32,767th character ("line too long"): the quotes of a
 //     name, the blank after a colour keyword and each colour number must lie within it;
-//   - a file that cannot be opened or read (line 0).
+//   - a file that cannot be opened or read (line 0);
+//   - a line longer than the memory can hold of it ("the line is too long to hold in memory").
+//     Only what the rules above can reach is kept of a line that spans read pieces: six
+//     characters of a line no keyword matches, 65,535 of a name line, the keyword and the
+//     three numbers of a colour line, but all of an inclination or rotation line.
 #pragma once
 
 #include <cstddef>
@@ -44,6 +48,12 @@ struct LoadedLightSetting {
   std::optional<std::string> SunInclination = std::nullopt;
   std::optional<std::string> SunRotation = std::nullopt;
 
+  // The line that set each text field, 0 for none: a message about a value can name it.
+  struct TextLines {
+    std::size_t Name = 0, SunInclination = 0, SunRotation = 0;
+    bool operator==(const TextLines&) const = default;
+  } Lines = {};
+
   bool operator==(const LoadedLightSetting&) const = default;
 };
 
@@ -57,8 +67,8 @@ struct LoadError {
 [[nodiscard]] std::optional<LoadError> ParseLightText(std::string_view bytes,
                                                       LoadedLightSetting& setting);
 
-// Reads the .lgt file at path, as ParseLightText reads bytes. Reads in pieces: memory grows
-// with the longest line, not with the file.
+// Reads the .lgt file at path, as ParseLightText reads bytes. Reads in pieces of 64 KiB: memory
+// grows with the longest inclination or rotation line, not with the file or its other lines.
 [[nodiscard]] std::optional<LoadError> LoadLightFile(const std::filesystem::path& path,
                                                      LoadedLightSetting& setting);
 

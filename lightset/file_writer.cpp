@@ -6,6 +6,9 @@
 namespace lightset {
 namespace {
 
+// The reader looks for the closing quote within the 32,767 characters after the opening one.
+constexpr std::size_t kLongestName = 32766;
+
 bool HasLineBreak(const std::string& text) {
   return text.find_first_of("\r\n") != std::string::npos;
 }
@@ -22,6 +25,8 @@ std::optional<std::string> CheckLightSetting(const LightSetting& setting) {
     return "the name cannot contain a double quote (\"): the file marks the end of the name with "
            "one";
   if (HasLineBreak(setting.Name)) return "the name cannot contain a line break";
+  if (setting.Name.size() > kLongestName)
+    return "the name is too long: a lighting-set file holds at most 32,766 characters of it";
   if (HasLineBreak(setting.SunInclination))
     return "the sun inclination cannot contain a line break";
   if (HasLineBreak(setting.SunRotation)) return "the sun rotation cannot contain a line break";

@@ -25,8 +25,9 @@ namespace lightset {
 
 // Returns nothing when the setting can be written so that it reads back as itself; otherwise
 // which field is refused and why. Refused: a Name holding a double quote, CR or LF (the quote
-// would end the name early, a line end would add lines); an inclination or rotation holding a
-// CR or LF; a colour that is not ColourText.
+// would end the name early, a line end would add lines) or longer than 32,766 characters (the
+// reader looks no further for its closing quote); an inclination or rotation holding a CR or
+// LF; a colour that is not ColourText.
 std::optional<std::string> CheckLightSetting(const LightSetting& setting);
 
 // Returns the fifteen lines of the file for a setting, as bytes. Does not check the setting.
@@ -36,10 +37,7 @@ std::string LightFileText(const LightSetting& setting);
 // success, otherwise a message naming the file, what failed and the system's reason.
 //
 // The setting is checked first (CheckLightSetting); a refused setting writes nothing. The file
-// is then replaced in one step: the text goes to a new temporary file in the same folder, is
-// flushed to disk, and only then renamed over the target. Whatever fails, an existing file at
-// path is left as it was and no temporary file remains. A read-only target or a folder is
-// refused.
+// is then replaced in one step, as ReplaceFileContents (disk_files.h) describes.
 [[nodiscard]] std::optional<std::string> WriteLightFile(const std::filesystem::path& path,
                                                         const LightSetting& setting);
 

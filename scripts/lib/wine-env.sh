@@ -5,7 +5,7 @@ wine_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX="$wine_repo/build/wine-prefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Creates the prefix once; later calls return at once. Safe when tests start in parallel.
 ensure_wine_prefix() {

@@ -116,11 +116,24 @@ TEST(Lgt, FailedWriteKeepsTheOldFile) {
 }
 
 TEST(Lgt, CommandLineMistakesShowUsage) {
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {}, {"frobnicate"}, {"read"}, {"read", "a", "b"}, {"write"}, {"--help", "x"}, {"-h"}}) {
+  const std::pair<std::vector<std::string>, const char*> mistakes[] = {
+      {{}, "no command given"},
+      {{"frobnicate"}, "unknown command frobnicate"},
+      {{"read"}, "read: wrong number of arguments"},
+      {{"read", "a", "b"}, "read: wrong number of arguments"},
+      {{"write"}, "write: wrong number of arguments"},
+      {{"write", "", "--sun-inclination", "1", "--sun-rotation", "2"},
+       "write: the file name is empty"},
+      {{"read", ""}, "read: the file name is empty"},
+      {{"--help", "x"}, "--help takes no arguments"},
+      {{"--version", "x"}, "--version takes no arguments"},
+      {{"-h"}, "unknown command -h"},
+  };
+  for (const auto& [arguments, message] : mistakes) {
     const ProcessResult result = Lgt(arguments);
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("Usage: lgt read FILE"), std::string::npos) << result.err;
+    EXPECT_EQ(result.exitCode, 2) << message;
+    EXPECT_TRUE(result.err.starts_with("lgt: " + std::string(message) + "\nUsage: lgt read FILE"))
+        << result.err;
     EXPECT_EQ(result.out, "");
   }
   const ProcessResult help = Lgt({"--help"});
@@ -130,6 +143,47 @@ TEST(Lgt, CommandLineMistakesShowUsage) {
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "lgt 1.1.0\n");
 }
+
+TEST(Lgt, OutputThatCannotBeWrittenIsAFailure) {
+  TempFolder folder;
+  const std::string file = Utf8(folder / "a.lgt");
+  WriteBytes(file, "sunrotation 5\r\n");
+#ifdef _WIN32
+  const fs::path full = "Z:\\dev\\full";  // Wine's view of the host's always-full device
+#else
+  const fs::path full = "/dev/full";
+#endif
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"read", file}, {"--help"}, {"--version"}}) {
+    const ProcessResult result =
+        testing_support::RunProcess(testing_support::BesideThisProgram("lgt"), arguments, full);
+    EXPECT_EQ(result.exitCode, 1) << arguments[0];
+    EXPECT_TRUE(result.err.starts_with("lgt: cannot write to standard output")) << result.err;
+  }
+}
+
+// Memory is bounded by the longest value line: any other line, however long, is read.
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+TEST(Lgt, LongLinesReadWithinASmallMemoryLimit) {
+  TempFolder folder;
+  const std::string big(64 << 20, 'x');
+  const std::pair<std::string, const char*> cases[] = {
+      {big, ""},
+      {"LightingSet \"n\"" + big, ""},
+      {"suncolor 1 2 3 " + big, ""},
+      {"sunrotation " + big, ":1: the line is too long to hold in memory\n"},
+  };
+  for (const auto& [text, error] : cases) {
+    const std::string file = Utf8(folder / "long.lgt");
+    WriteBytes(file, "\r\n" + text);
+    const ProcessResult result = testing_support::RunProcess(
+        "/bin/sh", {"-c", "ulimit -v 40000 && exec \"$0\" read \"$1\"",
+                    Utf8(testing_support::BesideThisProgram("lgt")), file});
+    EXPECT_EQ(result.exitCode, *error ? 1 : 0) << result.err;
+    EXPECT_EQ(result.err, *error ? file + ":2" + std::string(error).substr(2) : "");
+  }
+}
+#endif
 
 #ifdef _WIN32
 TEST(Lgt, RefusesTextTheAnsiCodePageCannotHold) {

@@ -11,10 +11,12 @@ using testing_support::WriteBytes;
 
 ColourRef Rgb(int red, int green, int blue) { return red + 256 * green + 65536 * blue; }
 
+// The values text sets, without the lines that set them.
 LoadedLightSetting Parse(std::string_view text) {
   LoadedLightSetting setting;
   const auto error = ParseLightText(text, setting);
   EXPECT_FALSE(error) << "line " << error->Line << ": " << error->Message;
+  setting.Lines = {};
   return setting;
 }
 
@@ -88,6 +90,10 @@ TEST(ParseLightText, ReadsWhatItRecognisesAndIgnoresTheRest) {
        {.SunRotation = std::string("1\0002", 3)}},
   };
   for (const ReadCase& c : cases) EXPECT_EQ(Parse(c.text), c.expected) << c.what;
+
+  LoadedLightSetting setting;
+  ASSERT_FALSE(ParseLightText("LightingSet \"a\"\r\nsunrotation 1\n\nsunrotation 2", setting));
+  EXPECT_EQ(setting.Lines, (LoadedLightSetting::TextLines{.Name = 1, .SunRotation = 4}));
 }
 
 struct ErrorCase {
@@ -177,6 +183,8 @@ TEST(LoadLightFile, ReadsLinesThatSpanItsReadingPieces) {
     WriteBytes(folder / "big.lgt", text);
     LoadedLightSetting fromFile;
     ASSERT_FALSE(LoadLightFile(folder / "big.lgt", fromFile)) << padding;
+    EXPECT_EQ(fromFile.Lines.SunInclination, 3u);
+    fromFile.Lines = {};
     EXPECT_EQ(fromFile, Parse(text)) << padding;
     EXPECT_EQ(fromFile.SunInclination->size(), 70000u);
     EXPECT_EQ(fromFile.SunRotation, "");
@@ -187,6 +195,53 @@ TEST(LoadLightFile, ReadsLinesThatSpanItsReadingPieces) {
   ASSERT_TRUE(error);
   EXPECT_EQ(DescribeLoadError(folder / "bad.lgt", *error),
             (folder / "bad.lgt").string() + ":70001: sun colour: the green number is missing");
+}
+
+// A line that spans read pieces keeps only what its reading can reach; it must read exactly as
+// the whole line does, values and errors alike.
+TEST(LoadLightFile, KeepsOfALongLineWhatItsReadingNeeds) {
+  const std::string blanks(100000, ' '), digits(100000, '7'), xs(100000, 'x');
+  const std::string cases[] = {
+      "suncolor 1" + blanks + "2" + blanks + "3",
+      "suncolor 1." + digits + " 2." + digits + " 3",
+      "suncolor 1 2 3." + xs,
+      "suncolor 1 2 3" + blanks + xs,
+      "suncolor 1 2" + blanks,
+      "suncolor" + blanks + ".5 1 2",
+      "suncolor 1" + blanks + digits + " 3",
+      "suncol" + xs + " 1 2 3",
+      "suncol" + std::string(32760, 'x') + " 1 2 3",
+      "sunspecular 1 " + std::string(32766, '0') + " 3",
+      "ambientcolor 1 2 " + std::string(32767, '0'),
+      "terrainambientcolor " + xs.substr(0, 30) + " 1 2",
+      "LightingSet" + std::string(30000, ' ') + "\"" + std::string(32766, 'n') + "\"" + xs,
+      "LightingSet" + std::string(30000, ' ') + "\"" + std::string(32767, 'n') + "\"",
+      "LightingSet \"" + xs,
+      "LightingSet " + xs + "\"n\"",
+      blanks + "sunrotation 5" + blanks,
+      blanks + xs,
+      "sunrotation " + xs + blanks,
+      "suninc",
+  };
+  TempFolder folder;
+  for (const std::string& line : cases) {
+    for (const std::size_t start : {65536 - 3, 65536 - 8}) {
+      // The line starts a few bytes before the second 64 KiB piece.
+      const std::string text =
+          "\\" + std::string(start - 4, 'c') + "\r\n" + line + "\r\nLightingSet \"after\"";
+      WriteBytes(folder / "long.lgt", text);
+      LoadedLightSetting whole, inPieces;
+      const auto wholeError = ParseLightText(text, whole);
+      const auto piecesError = LoadLightFile(folder / "long.lgt", inPieces);
+      const std::string what = line.substr(0, 40) + "... at " + std::to_string(start);
+      ASSERT_EQ(wholeError.has_value(), piecesError.has_value()) << what;
+      if (wholeError) {
+        EXPECT_EQ(piecesError->Line, wholeError->Line) << what;
+        EXPECT_EQ(piecesError->Message, wholeError->Message) << what;
+      }
+      EXPECT_EQ(inPieces, whole) << what;
+    }
+  }
 }
 
 TEST(LoadLightFile, ReportsFilesThatCannotBeRead) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "lightset/file_reader.h"
 #include "lightset/file_writer.h"
 #include "support/dusk.h"
 #include "support/temp_folder.h"
@@ -55,6 +56,16 @@ TEST(WriteLightFile, SecondWriteReplacesTheFirst) {
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.lgt"});
 }
 
+TEST(WriteLightFile, TheLongestNameReadsBack) {
+  TempFolder folder;
+  LightSetting longest = Dusk();
+  longest.Name = std::string(32766, 'n');
+  ASSERT_EQ(WriteLightFile(folder / "a.lgt", longest), std::nullopt);
+  LoadedLightSetting read;
+  ASSERT_EQ(LoadLightFile(folder / "a.lgt", read), std::nullopt);
+  EXPECT_EQ(read.Name, longest.Name);
+}
+
 TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
   struct Case {
     std::string LightSetting::*field;
@@ -71,6 +82,7 @@ TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
       {&LightSetting::SunSpecular, "1 2 3\r\n", "sun specular must be three numbers"},
       {&LightSetting::AmbientColour, "256 0 0", "ambient colour must be three numbers"},
       {&LightSetting::TerrainAmbientColour, "01 2 3", "terrain ambient colour must be three"},
+      {&LightSetting::Name, std::string(32767, 'n'), "at most 32,766 characters"},
   };
   TempFolder folder;
   const auto target = folder / "old.lgt";

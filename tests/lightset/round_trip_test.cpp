@@ -50,7 +50,8 @@ TEST(RoundTrip, RandomSettingsReadBackAsWritten) {
                                       *ParseColourText(setting.AmbientColour),
                                       *ParseColourText(setting.TerrainAmbientColour),
                                       setting.SunInclination,
-                                      setting.SunRotation};
+                                      setting.SunRotation,
+                                      {.Name = 3, .SunInclination = 13, .SunRotation = 15}};
     ASSERT_EQ(read, expected) << "name: " << setting.Name;
   }
 }

@@ -1,15 +1,21 @@
 // A save that fails must leave the previous file exactly as it was and no temporary file behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "lightset/disk_files.h"
 #include "lightset/file_writer.h"
 #include "support/temp_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -91,6 +97,33 @@ TEST(WriterFaults, ReadOnlyFolder) {
   GTEST_SKIP() << "Windows does not stop new files in a folder marked read-only";
 }
 
+TEST(WriterFaults, RefusesHardLinksAndDevices) {
+  TempFolder folder;
+  WriteBytes(folder / "h1.lgt", kOld);
+  ASSERT_TRUE(CreateHardLinkW((folder / "h2.lgt").c_str(), (folder / "h1.lgt").c_str(), nullptr));
+  ExpectFailureLeavesOldFile(folder, folder / "h2.lgt",
+                             WriteLightFile(folder / "h2.lgt", NewSetting()),
+                             "other names (hard links)");
+  EXPECT_EQ(ReadBytes(folder / "h1.lgt"), kOld);
+  const auto device = WriteLightFile("NUL", NewSetting());
+  ASSERT_TRUE(device);
+  EXPECT_NE(device->find("not a regular file"), std::string::npos) << *device;
+}
+
+TEST(WriterFaults, SavesThroughASymbolicLink) {
+  TempFolder folder;
+  fs::create_directory(folder / "real");
+  WriteBytes(folder / "real" / "orig.lgt", kOld);
+  // Wine answers success but makes no link; its links are the host's, tested from a script.
+  if (!CreateSymbolicLinkW((folder / "link.lgt").c_str(), (folder / "real" / "orig.lgt").c_str(),
+                           SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+      !fs::exists(folder / "link.lgt"))
+    GTEST_SKIP() << "this system makes no symbolic links here";
+  ASSERT_EQ(WriteLightFile(folder / "link.lgt", NewSetting()), std::nullopt);
+  EXPECT_TRUE(fs::is_symlink(folder / "link.lgt"));
+  EXPECT_EQ(ReadBytes(folder / "real" / "orig.lgt"), LightFileText(NewSetting()));
+}
+
 #else
 
 // Root may write anywhere; a read-only folder is read-only only to an ordinary user.
@@ -145,7 +178,145 @@ TEST(WriterFaults, WriteCutShortPartWay) {
   EXPECT_EQ(WriteLightFile(target, NewSetting()), std::nullopt) << "the next save works";
 }
 
+TEST(WriterFaults, SavesThroughSymbolicLinksAndKeepsThem) {
+  TempFolder folder;
+  fs::create_directory(folder / "real");
+  WriteBytes(folder / "real" / "orig.lgt", kOld);
+  fs::create_symlink("real/orig.lgt", folder / "link.lgt");
+  fs::create_symlink(folder / "link.lgt", folder / "link-to-link.lgt");
+  fs::create_symlink("real/new.lgt", folder / "dangling.lgt");
+  for (const char* link : {"link.lgt", "link-to-link.lgt", "dangling.lgt"}) {
+    ASSERT_EQ(WriteLightFile(folder / link, NewSetting()), std::nullopt) << link;
+    EXPECT_TRUE(fs::is_symlink(folder / link)) << link;
+  }
+  EXPECT_EQ(ReadBytes(folder / "real" / "orig.lgt"), LightFileText(NewSetting()));
+  EXPECT_EQ(ReadBytes(folder / "real" / "new.lgt"), LightFileText(NewSetting()));
+  EXPECT_EQ(folder.Entries(),
+            (std::vector<std::string>{"dangling.lgt", "link-to-link.lgt", "link.lgt", "real"}));
+}
+
+TEST(WriterFaults, RefusesWhatASaveMustNotReplace) {
+  TempFolder folder;
+  WriteBytes(folder / "h1.lgt", kOld);
+  fs::create_hard_link(folder / "h1.lgt", folder / "h2.lgt");
+  ASSERT_EQ(mkfifo((folder / "fifo.lgt").c_str(), 0666), 0);
+  fs::create_symlink("/dev/null", folder / "device.lgt");
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = (folder / "socket.lgt").string();
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const std::pair<const char*, const char*> cases[] = {
+      {"h2.lgt", "other names (hard links)"},
+      {"fifo.lgt", "not a regular file"},
+      {"device.lgt", "not a regular file"},
+      {"socket.lgt", "not a regular file"},
+  };
+  for (const auto& [name, reason] : cases)
+    ExpectFailureLeavesOldFile(folder, folder / name, WriteLightFile(folder / name, NewSetting()),
+                               reason);
+  close(listening);
+  EXPECT_EQ(ReadBytes(folder / "h1.lgt"), kOld);
+  EXPECT_EQ(fs::hard_link_count(folder / "h1.lgt"), 2u);
+  EXPECT_TRUE(fs::is_fifo(folder / "fifo.lgt"));
+  EXPECT_TRUE(fs::is_character_file(folder / "device.lgt"));
+  EXPECT_TRUE(fs::is_socket(folder / "socket.lgt"));
+}
+
+TEST(WriterFaults, KeepsOwnerAndPermissionsAndRefusesWhatTheUserMayNotWrite) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to hand files to other users";
+  TempFolder folder;
+  const fs::path target = folder / "theirs.lgt";
+  WriteBytes(target, kOld);
+  ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+  ASSERT_EQ(WriteLightFile(target, NewSetting()), std::nullopt);
+  struct stat saved {};
+  ASSERT_EQ(stat(target.c_str(), &saved), 0);
+  EXPECT_EQ(saved.st_uid, 65534u);
+  EXPECT_EQ(saved.st_gid, 65534u);
+  EXPECT_EQ(saved.st_mode & 07777, 0640u);
+
+  // An ordinary user's own folder holding a file of root's that the user may only read.
+  const fs::path mine = folder / "mine";
+  fs::create_directory(mine);
+  ASSERT_EQ(chown(mine.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(folder.path().c_str(), 0755), 0);
+  WriteBytes(mine / "roots.lgt", kOld);
+  ASSERT_EQ(chmod((mine / "roots.lgt").c_str(), 0644), 0);
+  const std::string error =
+      AsOrdinaryUser([&] { return WriteLightFile(mine / "roots.lgt", NewSetting()).value_or(""); });
+  ExpectFailureLeavesOldFile(folder, mine / "roots.lgt", error, "Permission denied");
+  ASSERT_EQ(stat((mine / "roots.lgt").c_str(), &saved), 0);
+  EXPECT_EQ(saved.st_uid, 0u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(mine), fs::directory_iterator()), 1)
+      << "a temporary file is left behind";
+}
+
+TEST(WriterFaults, ATakenTemporaryNameIsRetried) {
+  TempFolder folder;
+  // Half of this process's temporary names are taken: a save must find a free one and leave
+  // the others alone.
+  const std::string pid = std::to_string(getpid());
+  for (int i = 0; i < 65536; i += 2) {
+    char hex[5];
+    std::snprintf(hex, sizeof hex, "%04x", i);
+    close(open((folder / ("~lgt" + pid + "." + hex + ".tmp")).c_str(), O_CREAT | O_WRONLY, 0666));
+  }
+  for (int save = 0; save < 10; ++save)  // each finds a taken name first half the time
+    ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
+  EXPECT_EQ(folder.Entries().size(), 32768u + 1);
+}
+
+TEST(WriterFaults, AKilledSaveLeavesNoTemporaryFile) {
+  TempFolder folder;
+  const fs::path target = folder / "a.lgt";
+  const std::string big(64 << 20, 'x');
+  for (const int delay : {0, 5, 20, 50, 120}) {
+    WriteBytes(target, kOld);
+    const pid_t child = fork();
+    if (child == 0) {
+      for (;;) (void)ReplaceFileContents(target, big);
+    }
+    usleep(static_cast<useconds_t>(delay) * 1000);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.lgt"}) << delay << " ms";
+    const auto size = fs::file_size(target);
+    EXPECT_TRUE(size == big.size() || size == std::string_view(kOld).size()) << size;
+  }
+}
+
+TEST(WriterFaults, ATemporaryFileWhoseWriterIsGoneIsRemoved) {
+  TempFolder folder;
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string abandoned = "~lgt" + std::to_string(gone) + ".0a1b.tmp";
+  const std::string running = "~lgt" + std::to_string(getpid()) + ".0a1b.tmp";
+  for (const std::string& name : {abandoned, running, std::string("~lgt-notes.tmp")})
+    WriteBytes(folder / name, "");
+  ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
+  std::vector<std::string> kept{"a.lgt", running, "~lgt-notes.tmp"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(folder.Entries(), kept);
+}
+
 #endif
+
+// Any name the system allows can be saved: the temporary name is short whatever the target's.
+TEST(WriterFaults, SavesTheLongestNamesTheSystemAllows) {
+  TempFolder folder;
+  for (const std::size_t length : {243, 250, 255}) {
+    const fs::path target = folder / (std::string(length - 4, 'n') + ".lgt");
+    ASSERT_EQ(WriteLightFile(target, NewSetting()), std::nullopt) << length;
+    EXPECT_EQ(ReadBytes(target), LightFileText(NewSetting()));
+    fs::remove(target);
+  }
+  EXPECT_TRUE(folder.Entries().empty());
+}
 
 }  // namespace
 }  // namespace lightset

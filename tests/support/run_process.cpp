@@ -70,7 +70,8 @@ struct Pipe {
 
 }  // namespace
 
-ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments) {
+ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments,
+                         const fs::path& outputTo) {
   std::wstring commandLine = Quote(program.wstring());
   for (const std::string& argument : arguments) commandLine += L" " + Quote(Wide(argument));
   Pipe out, err;
@@ -78,13 +79,19 @@ ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = out.write;
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const HANDLE output = outputTo.empty() ? out.write
+                                         : CreateFileW(outputTo.c_str(), GENERIC_WRITE,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                       &inherited, OPEN_EXISTING, 0, nullptr);
+  startup.hStdOutput = output;
   startup.hStdError = err.write;
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
   CloseHandle(out.write);
   CloseHandle(err.write);
+  if (output != out.write) CloseHandle(output);
   if (!started) throw std::runtime_error("cannot start " + program.string());
   // A program that hangs fails its test instead of stopping the whole run.
   if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
@@ -104,13 +111,15 @@ fs::path BesideThisProgram(const std::string& name) {
 
 #else
 
-ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments) {
+ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments,
+                         const fs::path& outputTo) {
   TempFolder folder;
-  const std::string outPath = (folder / "out").string();
+  const std::string outPath = outputTo.empty() ? (folder / "out").string() : outputTo.string();
   const std::string errPath = (folder / "err").string();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
+                                   outputTo.empty() ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY,
                                    0644);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
@@ -125,7 +134,8 @@ ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>
   if (failed) throw std::runtime_error("cannot start " + all[0]);
   int status = 0;
   waitpid(child, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(outPath), ReadBytes(errPath)};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, outputTo.empty() ? ReadBytes(outPath) : "",
+          ReadBytes(errPath)};
 }
 
 fs::path BesideThisProgram(const std::string& name) {

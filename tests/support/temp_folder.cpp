@@ -24,7 +24,8 @@ TempFolder::~TempFolder() {
   // Read-only entries would stop the removal on Windows.
   for (fs::recursive_directory_iterator entry(path_, ignored), end; !ignored && entry != end;
        entry.increment(ignored))
-    fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::permissions(entry->path(), fs::perms::owner_all,
+                    fs::perm_options::add | fs::perm_options::nofollow, ignored);
   fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(path_, ignored);
 }
