@@ -1,9 +1,25 @@
 #include "system_dialogs.h"
 
 #include <cderr.h>
+#include <commctrl.h>
 #include <commdlg.h>
+#include <dlgs.h>
+
+#include <algorithm>
 
 namespace editor {
+
+// The name box is an extended combo box, a combo box or an edit control, depending on the system.
+HWND FileNameEdit(HWND dialog) {
+  const HWND box = GetDlgItem(dialog, cmb13);
+  if (!box) return GetDlgItem(dialog, edt1);
+  if (const auto edit = reinterpret_cast<HWND>(SendMessageW(box, CBEM_GETEDITCONTROL, 0, 0)))
+    return edit;
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  return GetComboBoxInfo(box, &info) ? info.hwndItem : box;
+}
+
 namespace {
 
 // Room for the longest path the system takes (\\?\ paths of 32,767 characters).
@@ -16,6 +32,45 @@ std::wstring FilterList(const std::wstring& pattern) {
   list += pattern;
   list += L'\0';
   return list;
+}
+
+// Wine's file dialogs copy their folder and the name typed into fixed buffers of MAX_PATH
+// characters: a longer path, typed or started in, crashes the program and loses what the window
+// held. There the dialog starts in a folder it can hold and its name box takes only what fits
+// beside the folder shown; Windows' own dialogs take any length and are left as they are.
+bool DialogsNeedShortPaths() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+UINT_PTR CALLBACK FitNameToFolder(HWND child, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return 0;
+  const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+  if (code != CDN_INITDONE && code != CDN_FOLDERCHANGE) return 0;
+  const HWND dialog = GetParent(child);
+  wchar_t folder[MAX_PATH];
+  const auto folderSize = SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH,
+                                       reinterpret_cast<LPARAM>(folder));  // with its NUL
+  // Room for the folder, a backslash and the name within MAX_PATH - 1 characters.
+  const auto room = static_cast<int>(std::max<LRESULT>(1, MAX_PATH - 1 - folderSize));
+  const HWND box = FileNameEdit(dialog);
+  SendMessageW(box, EM_LIMITTEXT, static_cast<WPARAM>(room), 0);
+  if (GetWindowTextLengthW(box) > room) SetWindowTextW(box, L"");  // a name that cannot fit
+  return 0;
+}
+
+// Sets what the dialog needs for paths of any length on this system.
+void FitPathsToTheDialog(OPENFILENAMEW& request, std::wstring& startFolder) {
+  if (!DialogsNeedShortPaths()) return;
+  request.Flags |= OFN_ENABLEHOOK;
+  request.lpfnHook = FitNameToFolder;
+  startFolder.assign(GetCurrentDirectoryW(0, nullptr), L'\0');
+  startFolder.resize(
+      GetCurrentDirectoryW(static_cast<DWORD>(startFolder.size()), startFolder.data()));
+  if (startFolder.size() < MAX_PATH - 1) return;  // the system's choice is fine
+  while (startFolder.size() >= MAX_PATH - 1) startFolder.resize(startFolder.find_last_of(L'\\'));
+  request.lpstrInitialDir = startFolder.c_str();
 }
 
 class Win32Dialogs final : public SystemDialogs {
@@ -34,6 +89,8 @@ class Win32Dialogs final : public SystemDialogs {
     request.lpstrTitle = title.c_str();
     // The file need not exist: a mistyped name is reported when it is read.
     request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    std::wstring startFolder;
+    FitPathsToTheDialog(request, startFolder);
     if (!GetOpenFileNameW(&request)) return {};
     file.resize(file.find(L'\0'));  // the path ends at the first NUL
     return file;
@@ -66,6 +123,8 @@ class Win32Dialogs final : public SystemDialogs {
       request.lpstrFile = file.data();
       request.nMaxFile = kPathBuffer;
       request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+      std::wstring startFolder;
+      FitPathsToTheDialog(request, startFolder);
       if (GetSaveFileNameW(&request)) {
         file.resize(file.find(L'\0'));
         fileName = std::move(file);

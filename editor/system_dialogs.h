@@ -30,6 +30,9 @@ class SystemDialogs {
 // The system's own dialogs.
 SystemDialogs& WindowsDialogs();
 
+// The edit control in which a file dialog takes the file name.
+HWND FileNameEdit(HWND dialog);
+
 // The main window's save dialog: the file name it proposes and returns, and its filter.
 class CommonDialog {
  public:

@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "editor/colour_swatch.h"
+#include "editor/window_text.h"
 #include "editor_fixture.h"
 #include "support/temp_folder.h"
 
@@ -19,12 +20,13 @@ using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
 struct Answer {
-  enum Kind { kFileName, kColour, kYes, kOk, kCancel } kind;
+  enum Kind { kFileName, kTypedFileName, kColour, kYes, kOk, kCancel } kind;
   std::wstring fileName = {};
   int red = 0, green = 0, blue = 0;
 };
 
 std::deque<Answer> answers;
+std::wstring nameShown;  // what the file dialog's name box held when last answered
 HWND lastAnswered = nullptr;
 int ticks = 0;
 bool gaveUp = false;
@@ -51,10 +53,18 @@ std::vector<HWND> VisibleDialogs() {
 // Answers the dialog in front with the next answer, if the dialog is of the kind it fits.
 bool AnswerDialog(HWND dialog, const Answer& answer) {
   switch (answer.kind) {
-    case Answer::kFileName: {
+    case Answer::kFileName:
+    case Answer::kTypedFileName: {
       HWND box = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
       if (!box) return false;
-      SetWindowTextW(box, answer.fileName.c_str());
+      nameShown = editor::WindowText(box);
+      if (answer.kind == Answer::kFileName) {
+        SetWindowTextW(box, answer.fileName.c_str());
+      } else {  // as keys would: the box's length limit applies
+        const HWND edit = editor::FileNameEdit(dialog);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(answer.fileName.c_str()));
+      }
       PostMessageW(dialog, WM_COMMAND, IDOK, 0);
       return true;
     }
@@ -146,6 +156,22 @@ TEST_F(RealDialogsTest, SaveDialogWritesTheChosenFileAndAsksBeforeReplacing) {
   Run({{Answer::kFileName, (folder_ / "Dusk.lgt").wstring()}, {Answer::kYes}}, IDM_SAVE);
   EXPECT_TRUE(ReadBytes(folder_ / "Dusk.lgt").ends_with(" sunrotation 90\r\n"));
   EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"Dusk.lgt"});
+}
+
+// Wine's file dialogs crash on paths past MAX_PATH: a name that would not fit beside the folder
+// is not proposed, and typing stops where the path would pass it.
+TEST_F(RealDialogsTest, SaveDialogTakesNoPathItCannotHold) {
+  WriteBytes(folder_ / "start.lgt", "");
+  Run({{Answer::kFileName, (folder_ / "start.lgt").wstring()}}, IDM_OPEN);  // the dialogs' folder
+  const std::wstring longName(245, L'n');
+  SetWindowTextW(Item(IDC_TXTNAME), longName.c_str());
+  SetWindowTextW(Item(IDC_TXTSUNINC), L"1");
+  SetWindowTextW(Item(IDC_TXTSUNROT), L"2");
+  Run({{Answer::kTypedFileName, std::wstring(300, L'x')}}, IDM_SAVE);
+  EXPECT_EQ(nameShown, L"") << "a name that cannot fit is not proposed";
+  const std::size_t room = MAX_PATH - 2 - folder_.path().wstring().size();
+  EXPECT_EQ(ReadBytes(folder_ / (std::string(room, 'x') + ".lgt")).find("LightingSet \"nnn"), 67u);
+  EXPECT_EQ(editor::WindowText(Item(IDC_TXTNAME)), longName) << "the window keeps its values";
 }
 
 TEST_F(RealDialogsTest, NumbersOnlyMessageBox) {
