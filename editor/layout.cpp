@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace editor {
 
 int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
@@ -42,7 +44,8 @@ void FormLayout::CreateControls(HWND parent) {
 }
 
 void FormLayout::Apply(HWND parent, UINT dpi) {
-  ReleaseFonts();
+  // The controls hold the old fonts until they are given the new ones: deleted only then.
+  const std::map<std::pair<int, int>, HFONT> oldFonts = std::exchange(fonts_, {});
   HDWP positions = BeginDeferWindowPos(static_cast<int>(controls_.size()));
   for (const ControlLayout& control : controls_) {
     HWND child = GetDlgItem(parent, control.id);
@@ -62,6 +65,7 @@ void FormLayout::Apply(HWND parent, UINT dpi) {
                                TwipsToPixels(place.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
   }
   EndDeferWindowPos(positions);
+  for (const auto& [key, font] : oldFonts) DeleteObject(font);
   InvalidateRect(parent, nullptr, TRUE);
 }
 

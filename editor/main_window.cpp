@@ -366,19 +366,31 @@ void Main::Open_Click() {
 }
 
 void Main::Apply(const lightset::LoadedLightSetting& loaded) {
-  auto text = [](HWND box, const std::optional<std::string>& value) {
-    if (value) SetWindowTextW(box, wintext::FromAnsi(*value).c_str());
+  std::wstring inexact;  // the texts the code page cannot show as the file holds them
+  auto text = [&inexact](HWND box, const std::optional<std::string>& value, std::size_t line,
+                         const wchar_t* field) {
+    if (!value) return;
+    SetWindowTextW(box, wintext::FromAnsi(*value).c_str());
+    if (!wintext::ShowsExactly(*value))
+      inexact += L"\nLine " + std::to_wstring(line) + L": " + field;
   };
   auto colour = [](HWND swatch, const std::optional<lightset::ColourRef>& value) {
     if (value) SetSwatchColour(swatch, *value);
   };
-  text(txtname, loaded.Name);
+  text(txtname, loaded.Name, loaded.Lines.Name, L"the name");
   colour(Picsuncol, loaded.SunColour);
   colour(Picsunspec, loaded.SunSpecular);
   colour(PicAmbcol, loaded.AmbientColour);
   colour(Picterrambcol, loaded.TerrainAmbientColour);
-  text(txtsuninc, loaded.SunInclination);
-  text(txtsunrot, loaded.SunRotation);
+  text(txtsuninc, loaded.SunInclination, loaded.Lines.SunInclination, L"the sun inclination");
+  text(txtsunrot, loaded.SunRotation, loaded.Lines.SunRotation, L"the sun rotation");
+  if (!inexact.empty()) {
+    Tell(L"The lighting set was opened, but the system's code page (" + std::to_wstring(GetACP()) +
+             L") cannot show all of its text exactly:\n" + inexact +
+             L"\n\nThe boxes show the nearest text the code page has. Saving writes that text, "
+             L"which differs from what the file holds.",
+         MB_ICONWARNING);
+  }
 }
 
 void Main::PickSwatchColour(HWND swatch) {

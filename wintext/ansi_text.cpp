@@ -44,6 +44,13 @@ std::optional<std::string> ToAnsi(std::wstring_view text) {
 
 std::wstring FromAnsi(std::string_view text) { return Decode(CP_ACP, text); }
 
+bool ShowsExactly(std::string_view text) {
+  if (text.empty()) return true;
+  const int valid = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(),
+                                        static_cast<int>(text.size()), nullptr, 0);
+  return valid > 0 && ToAnsi(FromAnsi(text)) == text;
+}
+
 std::string ToUtf8(std::wstring_view text) { return Encode(CP_UTF8, 0, text, nullptr); }
 
 std::wstring FromUtf8(std::string_view text) { return Decode(CP_UTF8, text); }

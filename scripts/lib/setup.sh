@@ -5,7 +5,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 packages=(cmake make g++ googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           clang libclang-rt-14-dev clang-format clang-tidy libbenchmark-dev
-          wine wine64 fonts-wine xvfb xauth imagemagick)
+          wine wine64 fonts-wine xvfb xauth imagemagick locales)
 
 install_missing_packages() {
   local missing=()
@@ -18,6 +18,15 @@ install_missing_packages() {
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+# A Japanese locale, in which Wine gives programs the code page 932 (a test opens text there).
+ensure_test_locale() {
+  locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$' && return 0
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  "${sudo[@]}" locale-gen >/dev/null
 }
 
 build_preset() {

@@ -115,6 +115,24 @@ TEST_F(CommandsTest, AnsiTextCrossesThroughTheCodePage) {
   EXPECT_EQ(Text(IDC_TXTNAME), L"Caf\xE9 \x20AC");
 }
 
+// Run with the code page 932 (LC_ALL=ja_JP.UTF-8 under Wine), where some byte sequences are no
+// characters.
+TEST_F(CommandsTest, CodePageTextThatCannotBeShownExactlyIsNamed) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs the code page 932";
+  WriteBytes(folder_ / "a.lgt",
+             "LightingSet \"A\x81\"\r\nsuninclination \x82\xA0\r\nsunrotation 7\x81");
+  dialogs_.openAnswers = {Wide(folder_ / "a.lgt")};
+  Command(IDM_OPEN);
+  EXPECT_EQ(Text(IDC_TXTSUNINC), L"\x3042");  // Hiragana A: shown exactly, not named
+  EXPECT_EQ(Text(IDC_TXTNAME).substr(0, 1), L"A") << "the values are applied all the same";
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_NE(dialogs_.messages[0].text.find(L"(932)"), std::wstring::npos);
+  EXPECT_NE(dialogs_.messages[0].text.find(L"\nLine 1: the name\nLine 3: the sun rotation\n"),
+            std::wstring::npos)
+      << dialogs_.messages[0].text;
+  EXPECT_EQ(dialogs_.messages[0].type, MB_OK | MB_ICONWARNING);
+}
+
 TEST_F(CommandsTest, CancelledSaveWritesNothing) {
   FillDusk();
   Command(IDM_SAVE);  // no answer scripted: the dialog is cancelled

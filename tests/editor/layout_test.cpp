@@ -290,8 +290,23 @@ TEST_F(EditorTest, LayoutOfTheHelpWindow) {
   EXPECT_TRUE(SendDlgItemMessageW(HelpWindow(), IDC_PICICON, STM_GETICON, 0, 0));
 }
 
+// Counts fonts that a control was still holding when they were deleted.
+LRESULT CALLBACK CountDeletedFonts(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR, DWORD_PTR count) {
+  if (message == WM_SETFONT) {
+    const auto held = reinterpret_cast<HGDIOBJ>(DefSubclassProc(control, WM_GETFONT, 0, 0));
+    if (held && GetObjectType(held) != OBJ_FONT) ++*reinterpret_cast<int*>(count);
+  }
+  return DefSubclassProc(control, message, wParam, lParam);
+}
+
 TEST_F(EditorTest, DpiChangeLaysBothWindowsOutAgain) {
   Command(IDM_HELP);
+  int deletedFontsHeld = 0;
+  for (HWND control = GetWindow(MainWindow(), GW_CHILD); control;
+       control = GetWindow(control, GW_HWNDNEXT))
+    SetWindowSubclass(control, CountDeletedFonts, 1,
+                      reinterpret_cast<DWORD_PTR>(&deletedFontsHeld));
   for (const UINT dpi : {144u, 96u}) {
     for (HWND window : {MainWindow(), HelpWindow()}) {
       RECT suggested;
@@ -314,6 +329,7 @@ TEST_F(EditorTest, DpiChangeLaysBothWindowsOutAgain) {
     MapWindowPoints(HWND_DESKTOP, HelpWindow(), reinterpret_cast<POINT*>(&place), 2);
     EXPECT_EQ(place.left, Scaled(264, dpi));
   }
+  EXPECT_EQ(deletedFontsHeld, 0) << "a control held a font that was already deleted";
 }
 
 TEST(VersionLabel, WritesMajorAndMinorInPlainDecimal) {
