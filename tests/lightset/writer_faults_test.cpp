@@ -289,13 +289,21 @@ TEST(WriterFaults, AKilledSaveLeavesNoTemporaryFile) {
   }
 }
 
+#endif
+
 TEST(WriterFaults, ATemporaryFileWhoseWriterIsGoneIsRemoved) {
   TempFolder folder;
+#ifdef _WIN32
+  const unsigned long gone = 0xFFFFFFF0;  // no process has this id
+  const unsigned long self = GetCurrentProcessId();
+#else
   const pid_t gone = fork();
   if (gone == 0) _exit(0);
   waitpid(gone, nullptr, 0);
+  const pid_t self = getpid();
+#endif
   const std::string abandoned = "~lgt" + std::to_string(gone) + ".0a1b.tmp";
-  const std::string running = "~lgt" + std::to_string(getpid()) + ".0a1b.tmp";
+  const std::string running = "~lgt" + std::to_string(self) + ".0a1b.tmp";
   for (const std::string& name : {abandoned, running, std::string("~lgt-notes.tmp")})
     WriteBytes(folder / name, "");
   ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
@@ -303,8 +311,6 @@ TEST(WriterFaults, ATemporaryFileWhoseWriterIsGoneIsRemoved) {
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(folder.Entries(), kept);
 }
-
-#endif
 
 // Any name the system allows can be saved: the temporary name is short whatever the target's.
 TEST(WriterFaults, SavesTheLongestNamesTheSystemAllows) {
