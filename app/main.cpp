@@ -1,9 +1,10 @@
-// Kestrune Light Editor: shows the main window and runs the message loop until the last
-// window is closed.
+// Kestrune Light Editor: shows the main window, opens a file named on the command line, and
+// runs the message loop until the last window is closed.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include "editor/command_line.h"
 #include "editor/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -15,6 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
   editor::Main window(editor::WindowsDialogs());
   window.Show(instance, showCommand);
+  window.OpenFiles(editor::FilesToOpen(GetCommandLineW()));
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (window.PreTranslateMessage(message)) continue;

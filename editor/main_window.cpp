@@ -219,6 +219,7 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       txtsunrot = Control(IDC_TXTSUNROT);
       for (HWND box : {txtname, txtsuninc, txtsunrot})
         SendMessageW(box, EM_SETLIMITTEXT, 0, 0);  // no length limit
+      DragAcceptFiles(hwnd_, TRUE);
       RECT place;
       GetWindowRect(hwnd_, &place);
       OnDpiChanged(GetDpiForWindow(hwnd_), place);  // laid out for the DPI it starts at
@@ -238,6 +239,9 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -247,6 +251,16 @@ void Main::OnDpiChanged(UINT dpi, const RECT& suggested) {
   const SIZE size = layout_.WindowSize(hwnd_, dpi);
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Main::OnDropFiles(HDROP drop) {
+  std::vector<std::wstring> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+  for (UINT i = 0; i < paths.size(); ++i) {
+    paths[i].resize(DragQueryFileW(drop, i, nullptr, 0) + 1);
+    paths[i].resize(DragQueryFileW(drop, i, paths[i].data(), static_cast<UINT>(paths[i].size())));
+  }
+  DragFinish(drop);
+  OpenFiles(paths);
 }
 
 void Main::OnCommand(int id, int code) {
@@ -352,7 +366,20 @@ void Main::SaveLightFile(const lightset::LightSetting& setting) {
 
 void Main::Open_Click() {
   const std::wstring path = dialogs_.ShowOpenDialog(L"Open LGT", L"*.Lgt", hwnd_);
-  if (path.empty()) return;
+  if (!path.empty()) OpenLightFile(path);
+}
+
+void Main::OpenFiles(const std::vector<std::wstring>& paths) {
+  if (paths.empty()) return;
+  OpenLightFile(paths.front());
+  if (paths.size() > 1) {
+    Tell(L"Kestrune Light Editor holds one lighting set at a time, so only the first of the " +
+             std::to_wstring(paths.size()) + L" files was opened:\n\n" + paths.front(),
+         MB_ICONINFORMATION);
+  }
+}
+
+void Main::OpenLightFile(const std::wstring& path) {
   lightset::LoadedLightSetting loaded;
   if (const auto error = lightset::LoadLightFile(path, loaded)) {
     std::wstring where = path;

@@ -2,7 +2,12 @@
 // its commands turn them into calls of the core and of the system dialogs.
 #pragma once
 
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include <string>
+#include <vector>
 
 #include "base_window.h"
 #include "help_window.h"
@@ -25,6 +30,9 @@ class Main : public BaseWindow<Main> {
   void Show(HINSTANCE instance, int showCommand);
   // Shortcut keys and dialog navigation for both windows; true when the message was handled.
   bool PreTranslateMessage(MSG& message);
+  // Opens the first of paths as File > Open opens the file chosen; says so when there were more,
+  // since one lighting set is open at a time. Paths come from the command line or a drop.
+  void OpenFiles(const std::vector<std::wstring>& paths);
   frmAbout& HelpWindow() { return about_; }
 
  private:
@@ -32,6 +40,7 @@ class Main : public BaseWindow<Main> {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void OnDropFiles(HDROP drop);
 
   void Cmdsave_Click();
   void Save_Click();
@@ -46,6 +55,7 @@ class Main : public BaseWindow<Main> {
   void SaveCommand();
   void SaveLightFile(const lightset::LightSetting& setting);
   void PickSwatchColour(HWND swatch);
+  void OpenLightFile(const std::wstring& path);
   void Apply(const lightset::LoadedLightSetting& loaded);
   void Tell(const std::wstring& text, UINT icon);
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }

@@ -27,8 +27,9 @@ std::string Failure(const fs::path& target, const std::string& what) {
   return PathForDisplay(target) + ": " + what;
 }
 
-// "~lgt<process id>.<four hex digits>.tmp": short, so that any name the system allows can be
+// "~lgt<process id>.<two hex digits>.tmp": short, so that any name the system allows can be
 // saved beside it, and naming its writer, so that a later save can tell when one was abandoned.
+// A process writes one at a time, so 256 names are plenty; a taken one is tried again.
 constexpr std::string_view kTemporaryPrefix = "~lgt";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
@@ -37,8 +38,8 @@ std::string TemporaryName(unsigned long process) {
   constexpr char kHex[] = "0123456789abcdef";
   std::string name(kTemporaryPrefix);
   name += std::to_string(process) + '.';
-  for (unsigned bits = static_cast<unsigned>(random()), i = 0; i < 4; ++i, bits >>= 4)
-    name += kHex[bits & 15];
+  const auto bits = static_cast<unsigned>(random());
+  name += {kHex[(bits >> 4) & 15], kHex[bits & 15]};
   return name += kTemporarySuffix;
 }
 
@@ -49,7 +50,7 @@ std::optional<unsigned long> TemporaryWriter(std::string_view name) {
   unsigned long process = 0;
   const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), process);
   const std::string_view rest(end, static_cast<std::size_t>(name.data() + name.size() - end));
-  if (error != std::errc() || rest.size() != 5 + kTemporarySuffix.size() || rest[0] != '.')
+  if (error != std::errc() || rest.size() != 3 + kTemporarySuffix.size() || rest[0] != '.')
     return {};
   return process;
 }
@@ -280,7 +281,8 @@ std::optional<std::string> RefuseTarget(const fs::path& target, const fs::path& 
 }
 
 bool WriterIsGone(unsigned long process) {
-  return process > 0 && kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
+  return process > 0 && process != static_cast<unsigned long>(getpid()) &&
+         kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
 }
 
 void RemoveAbandonedTemporaries(const fs::path& folder) {
@@ -397,6 +399,16 @@ bool PathExists(const fs::path& path) {
 #else
   struct stat status {};
   return stat(path.c_str(), &status) == 0;
+#endif
+}
+
+bool IsFolder(const fs::path& path) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+#else
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 #endif
 }
 

@@ -13,6 +13,9 @@ namespace lightset {
 // True when something (a file or a folder) exists at path.
 bool PathExists(const std::filesystem::path& path);
 
+// True when path names a folder.
+bool IsFolder(const std::filesystem::path& path);
+
 // Opens path for reading bytes, as std::fopen does. Returns null with errno set on failure.
 std::FILE* OpenForReading(const std::filesystem::path& path);
 
@@ -22,7 +25,7 @@ std::FILE* OpenForReading(const std::filesystem::path& path);
 // is replaced and the links stay links. Refused before anything is written: a folder, anything
 // else that is not a regular file (a device, a pipe), a file with more than one name (hard
 // links, which a replacement would separate), a read-only file, and a file this user may not
-// write. Otherwise bytes go to a new temporary file in the same folder ("~lgt<process id>.<4 hex
+// write. Otherwise bytes go to a new temporary file in the same folder ("~lgt<process id>.<2 hex
 // digits>.tmp", retried under another name when taken), which is written, checked, flushed to
 // disk and only then renamed over the file. The new file keeps the old one's permission bits,
 // and its owner and group where the system allows. On Windows the rename is retried for about a

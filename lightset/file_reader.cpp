@@ -475,12 +475,17 @@ std::optional<LoadError> ParseLightText(std::string_view bytes, LoadedLightSetti
 std::optional<LoadError> LoadLightFile(const std::filesystem::path& path,
                                        LoadedLightSetting& setting) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
-  if (!file) return LoadError{0, "cannot open: " + ErrnoReason(errno)};
+  // Systems differ on where a folder fails (opening or reading); the reason is the same.
+  auto failure = [&path](const char* what, int error) {
+    return LoadError{0, IsFolder(path) ? "cannot open: it is a folder, not a file"
+                                       : std::string(what) + ErrnoReason(error)};
+  };
+  if (!file) return failure("cannot open: ", errno);
   LineSplitter splitter;
   std::string buffer(std::size_t{1} << 16, '\0');
   for (;;) {
     const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), file.get());
-    if (std::ferror(file.get())) return LoadError{0, "cannot read: " + ErrnoReason(errno)};
+    if (std::ferror(file.get())) return failure("cannot read: ", errno);
     splitter.Feed(std::string_view(buffer.data(), count));
     if (count < buffer.size() || splitter.Failed()) break;
   }

@@ -21,7 +21,7 @@
 //   - a colour number that is missing, not a whole number, or out of -32768 to 32767;
 //   - a scan that would pass the line's 32,767th character ("line too long"): the quotes of a
 //     name, the blank after a colour keyword and each colour number must lie within it;
-//   - a file that cannot be opened or read (line 0);
+//   - a file that cannot be opened or read, or a folder (line 0);
 //   - a line longer than the memory can hold of it ("the line is too long to hold in memory").
 //     Only what the rules above can reach is kept of a line that spans read pieces: six
 //     characters of a line no keyword matches, 65,535 of a name line, the keyword and the

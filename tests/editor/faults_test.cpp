@@ -78,7 +78,7 @@ TEST_F(FaultsTest, FilesThatCannotBeReadAreReportedAndChangeNothing) {
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const std::pair<fs::path, const wchar_t*> cases[] = {
       {folder_ / "absent.lgt", L": cannot open: No such file or directory"},
-      {folder_.path(), L": cannot open: Permission denied"},
+      {folder_.path(), L": cannot open: it is a folder, not a file"},
       {held, L": cannot open: Permission denied"},  // held without sharing
   };
   for (const auto& [path, reason] : cases) {

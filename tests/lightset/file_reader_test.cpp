@@ -6,6 +6,7 @@
 namespace lightset {
 namespace {
 
+namespace fs = std::filesystem;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
@@ -247,13 +248,15 @@ TEST(LoadLightFile, KeepsOfALongLineWhatItsReadingNeeds) {
 TEST(LoadLightFile, ReportsFilesThatCannotBeRead) {
   TempFolder folder;
   LoadedLightSetting setting{.SunRotation = "kept"};
-  for (const auto& path : {folder / "missing.lgt", folder.path()}) {
+  const std::pair<fs::path, const char*> cases[] = {
+      {folder / "missing.lgt", "cannot open: "},
+      {folder.path(), "cannot open: it is a folder, not a file"},
+  };
+  for (const auto& [path, message] : cases) {
     const auto error = LoadLightFile(path, setting);
     ASSERT_TRUE(error) << path;
     EXPECT_EQ(error->Line, 0u);
-    EXPECT_TRUE(error->Message.starts_with("cannot open: ") ||
-                error->Message.starts_with("cannot read: "))
-        << error->Message;
+    EXPECT_TRUE(error->Message.starts_with(message)) << error->Message;
     EXPECT_EQ(DescribeLoadError(path, *error), path.string() + ": " + error->Message);
   }
   EXPECT_EQ(setting, LoadedLightSetting{.SunRotation = "kept"});

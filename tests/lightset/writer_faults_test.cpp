@@ -255,21 +255,6 @@ TEST(WriterFaults, KeepsOwnerAndPermissionsAndRefusesWhatTheUserMayNotWrite) {
       << "a temporary file is left behind";
 }
 
-TEST(WriterFaults, ATakenTemporaryNameIsRetried) {
-  TempFolder folder;
-  // Half of this process's temporary names are taken: a save must find a free one and leave
-  // the others alone.
-  const std::string pid = std::to_string(getpid());
-  for (int i = 0; i < 65536; i += 2) {
-    char hex[5];
-    std::snprintf(hex, sizeof hex, "%04x", i);
-    close(open((folder / ("~lgt" + pid + "." + hex + ".tmp")).c_str(), O_CREAT | O_WRONLY, 0666));
-  }
-  for (int save = 0; save < 10; ++save)  // each finds a taken name first half the time
-    ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
-  EXPECT_EQ(folder.Entries().size(), 32768u + 1);
-}
-
 TEST(WriterFaults, AKilledSaveLeavesNoTemporaryFile) {
   TempFolder folder;
   const fs::path target = folder / "a.lgt";
@@ -302,14 +287,36 @@ TEST(WriterFaults, ATemporaryFileWhoseWriterIsGoneIsRemoved) {
   waitpid(gone, nullptr, 0);
   const pid_t self = getpid();
 #endif
-  const std::string abandoned = "~lgt" + std::to_string(gone) + ".0a1b.tmp";
-  const std::string running = "~lgt" + std::to_string(self) + ".0a1b.tmp";
+  const std::string abandoned = "~lgt" + std::to_string(gone) + ".0a.tmp";
+  const std::string running = "~lgt" + std::to_string(self) + ".0a.tmp";
   for (const std::string& name : {abandoned, running, std::string("~lgt-notes.tmp")})
     WriteBytes(folder / name, "");
   ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
   std::vector<std::string> kept{"a.lgt", running, "~lgt-notes.tmp"};
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(folder.Entries(), kept);
+}
+
+TEST(WriterFaults, ATakenTemporaryNameIsRetried) {
+  TempFolder folder;
+  // Half of this process's temporary names are taken: saves must find free ones and leave the
+  // others alone.
+#ifdef _WIN32
+  const std::string pid = std::to_string(GetCurrentProcessId());
+#else
+  const std::string pid = std::to_string(getpid());
+#endif
+  for (int i = 0; i < 256; i += 2) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02x", i);
+    WriteBytes(folder / ("~lgt" + pid + "." + hex + ".tmp"), "taken");
+  }
+  for (int save = 0; save < 10; ++save)  // each finds a taken name first half the time
+    ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
+  EXPECT_EQ(folder.Entries().size(), 128u + 1);
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    if (entry.path().extension() == ".tmp") EXPECT_EQ(ReadBytes(entry.path()), "taken");
+  }
 }
 
 // Any name the system allows can be saved: the temporary name is short whatever the target's.
