@@ -315,7 +315,9 @@ TEST(WriterFaults, ATakenTemporaryNameIsRetried) {
     ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
   EXPECT_EQ(folder.Entries().size(), 128u + 1);
   for (const auto& entry : fs::directory_iterator(folder.path())) {
-    if (entry.path().extension() == ".tmp") EXPECT_EQ(ReadBytes(entry.path()), "taken");
+    if (entry.path().extension() == ".tmp") {
+      EXPECT_EQ(ReadBytes(entry.path()), "taken");
+    }
   }
 }
 
