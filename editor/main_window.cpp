@@ -322,7 +322,7 @@ void Main::SaveCommand() {
   const auto rotation = wintext::ToAnsi(WindowText(txtsunrot));
   if (!inclination || !rotation || !lightset::IsNumeric(*inclination) ||
       !lightset::IsNumeric(*rotation)) {
-    dialogs_.ShowMessage(hwnd_, kNumbersOnly, L"Numbers Only!", MB_OK | MB_ICONEXCLAMATION);
+    dialogs_.ShowMessage(hwnd_, kNumbersOnly, L"Numbers Only!", MB_OK);
     return;
   }
   const auto name = wintext::ToAnsi(WindowText(txtname));

@@ -65,7 +65,7 @@ TEST_F(CommandsTest, NumbersOnlyMessageStopsTheSave) {
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_EQ(dialogs_.messages[0].text, kNumbersOnly);
     EXPECT_EQ(dialogs_.messages[0].title, L"Numbers Only!");
-    EXPECT_EQ(dialogs_.messages[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(dialogs_.messages[0].type, static_cast<UINT>(MB_OK)) << "an OK button, no icon";
   }
   EXPECT_TRUE(dialogs_.saveRequests.empty());
 }
