@@ -163,7 +163,17 @@ TEST_F(CommandsTest, ReplacingAFileIsAskedFirst) {
   ASSERT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(dialogs_.messages[0].text,
             Wide(target) + L" already exists.\nDo you want to replace it?");
-  EXPECT_EQ(dialogs_.messages[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+  EXPECT_EQ(dialogs_.messages[0].type, static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2))
+      << "No is the default";
+  EXPECT_EQ(dialogs_.messages[0].title, L"Confirm Save As");
+}
+
+TEST_F(CommandsTest, TextBoxesTakeMoreThan30000TypedCharacters) {
+  for (const int box : {IDC_TXTNAME, IDC_TXTSUNINC, IDC_TXTSUNROT})
+    EXPECT_GT(SendMessageW(Item(box), EM_GETLIMITTEXT, 0, 0), 100000) << box;
+  const std::wstring typed(33000, L'7');  // past both limits a box may start with
+  SendMessageW(Item(IDC_TXTSUNROT), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
+  EXPECT_EQ(Text(IDC_TXTSUNROT), typed);  // typing keeps to the box's limit; WM_SETTEXT does not
 }
 
 TEST_F(CommandsTest, FailedSaveSaysWhyAndKeepsTheOldFile) {

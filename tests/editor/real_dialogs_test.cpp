@@ -26,7 +26,9 @@ struct Answer {
 };
 
 std::deque<Answer> answers;
-std::wstring nameShown;  // what the file dialog's name box held when last answered
+std::wstring nameShown;    // what the file dialog's name box held when last answered
+std::wstring filterShown;  // and its file type box
+bool colourFullyOpen = false;
 HWND lastAnswered = nullptr;
 int ticks = 0;
 bool gaveUp = false;
@@ -58,6 +60,7 @@ bool AnswerDialog(HWND dialog, const Answer& answer) {
       HWND box = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
       if (!box) return false;
       nameShown = editor::WindowText(box);
+      filterShown = editor::WindowText(GetDlgItem(dialog, cmb1));
       if (answer.kind == Answer::kFileName) {
         SetWindowTextW(box, answer.fileName.c_str());
       } else {  // as keys would: the box's length limit applies
@@ -70,6 +73,7 @@ bool AnswerDialog(HWND dialog, const Answer& answer) {
     }
     case Answer::kColour:
       if (!GetDlgItem(dialog, 706)) return false;
+      colourFullyOpen = IsWindowVisible(GetDlgItem(dialog, 706));  // the custom colour part
       SetDlgItemInt(dialog, 706, static_cast<UINT>(answer.red), FALSE);
       SetDlgItemInt(dialog, 707, static_cast<UINT>(answer.green), FALSE);
       SetDlgItemInt(dialog, 708, static_cast<UINT>(answer.blue), FALSE);
@@ -152,6 +156,9 @@ TEST_F(RealDialogsTest, SaveDialogWritesTheChosenFileAndAsksBeforeReplacing) {
   EXPECT_NE(written.find("LightingSet \"Dusk\"\r\n\r\nsuncolor 255 200 150\r\n"), std::string::npos)
       << written;
 
+  EXPECT_EQ(nameShown, L"Dusk");
+  EXPECT_EQ(filterShown, L"(*.LGT)");
+
   SetWindowTextW(Item(IDC_TXTSUNROT), L"90");
   Run({{Answer::kFileName, (folder_ / "Dusk.lgt").wstring()}, {Answer::kYes}}, IDM_SAVE);
   EXPECT_TRUE(ReadBytes(folder_ / "Dusk.lgt").ends_with(" sunrotation 90\r\n"));
@@ -197,6 +204,7 @@ TEST_F(RealDialogsTest, OpenDialogLoadsTheChosenFile) {
 
 TEST_F(RealDialogsTest, ColourDialogPicksAndCancels) {
   Run({{Answer::kColour, L"", 10, 20, 30}}, -IDC_PICAMBCOL);
+  EXPECT_TRUE(colourFullyOpen);
   EXPECT_EQ(editor::GetSwatchColour(Item(IDC_PICAMBCOL)), 0x1E140A);
   Run({{Answer::kCancel}}, -IDC_PICAMBCOL);
   EXPECT_EQ(editor::GetSwatchColour(Item(IDC_PICAMBCOL)), 0x1E140A);
