@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "lgt_program.h"
 #include "support/dusk.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
@@ -16,14 +17,8 @@ using testing_support::ReadBytes;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
-ProcessResult Lgt(const std::vector<std::string>& arguments) {
-  return testing_support::RunProcess(testing_support::BesideThisProgram("lgt"), arguments);
-}
-
-std::string Utf8(const fs::path& path) {
-  const auto text = path.u8string();
-  return {text.begin(), text.end()};
-}
+using lgt_testing::Lgt;
+using lgt_testing::Utf8;
 
 TEST(LgtCheck, ReportsEachFileInTheOrderGiven) {
   TempFolder folder;

@@ -6,13 +6,7 @@ source "$(dirname "$0")/../../scripts/lib/wine-env.sh"
 lgt=$1
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
-checks=0 failures=0
-check() {  # check WHAT COMMAND...
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/checks.sh"
 save() {  # save NAME: exit status of lgt write; its messages go to $folder/err
   wine "$lgt" write "Z:$folder/$1" --name New --sun-inclination 1 --sun-rotation 2 2>"$folder/err"
 }
@@ -41,5 +35,4 @@ check "the hard links still share the old text" test "$(cat "$folder/h2.lgt")" =
 check "the fifo is still a fifo" test -p "$folder/fifo.lgt"
 check "no temporary file is left" test -z "$(find "$folder" -name '~lgt*')"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -14,13 +14,7 @@ wineserver -p
 trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 work=$(mktemp -d)
 
-checks=0 failures=0
-check() {  # check WHAT COMMAND...
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/checks.sh"
 msiexec() { wine msiexec "$@" /qn >/dev/null 2>&1; }
 value() {  # value KEY [NAME]: the data of a registry value, or nothing
   wine reg query "$1" ${2:+/v "$2"} ${2:-/ve} 2>/dev/null | tr -d '\r' |
@@ -85,5 +79,4 @@ check "and the editor is offered" offered
 msiexec /x "$(winepath -w "$msi")"
 check "the other program's association survives removal" test "$(value "$classes\\.lgt")" = Other.Editor
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
