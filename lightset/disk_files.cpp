@@ -174,8 +174,13 @@ bool MarkForDeletion(HANDLE file, bool deleteOnClose) {
   return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
-// Renames the open file over target, replacing it.
-bool RenameOver(HANDLE file, const std::wstring& target) {
+// Renames the open file over target, a full path, replacing it. The system takes the name as it
+// is, so it goes in the \\?\ form, which needs no further interpretation.
+bool RenameOver(HANDLE file, std::wstring target) {
+  if (target.starts_with(L"\\\\") && !target.starts_with(L"\\\\?\\"))
+    target = L"\\\\?\\UNC\\" + target.substr(2);
+  else if (!target.starts_with(L"\\\\"))
+    target = L"\\\\?\\" + target;
   std::string buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t), '\0');
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = TRUE;
