@@ -21,9 +21,12 @@ int wmain() {
   }
   Sleep(500);  // the file given is opened just after the window is shown
   const std::pair<const char*, int> fields[] = {
-      {"Name", IDC_TXTNAME},          {"SunColour", IDC_PICSUNCOL},
-      {"SunSpecular", IDC_PICSUNSPEC}, {"AmbientColour", IDC_PICAMBCOL},
-      {"TerrainAmbientColour", IDC_PICTERRAMBCOL}, {"SunInclination", IDC_TXTSUNINC},
+      {"Name", IDC_TXTNAME},
+      {"SunColour", IDC_PICSUNCOL},
+      {"SunSpecular", IDC_PICSUNSPEC},
+      {"AmbientColour", IDC_PICAMBCOL},
+      {"TerrainAmbientColour", IDC_PICTERRAMBCOL},
+      {"SunInclination", IDC_TXTSUNINC},
       {"SunRotation", IDC_TXTSUNROT},
   };
   for (const auto& [key, id] : fields) {
