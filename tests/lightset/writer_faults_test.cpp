@@ -287,12 +287,18 @@ TEST(WriterFaults, ATemporaryFileWhoseWriterIsGoneIsRemoved) {
   waitpid(gone, nullptr, 0);
   const pid_t self = getpid();
 #endif
-  const std::string abandoned = "~lgt" + std::to_string(gone) + ".0a.tmp";
-  const std::string running = "~lgt" + std::to_string(self) + ".0a.tmp";
-  for (const std::string& name : {abandoned, running, std::string("~lgt-notes.tmp")})
-    WriteBytes(folder / name, "");
+  const std::string dead = std::to_string(gone);
+  // Only a name of exactly the writer's form is ever removed: the others are a user's files.
+  std::vector<std::string> kept{"~lgt" + std::to_string(self) + ".0a.tmp",
+                                "~lgt-notes.tmp",
+                                "~lgt" + dead + ".0a.txt",
+                                "~lgt" + dead + "x0a.tmp",
+                                "~lgt" + dead + ".0ab.tmp",
+                                "x~lgt" + dead + ".0a.tmp"};
+  for (const std::string& name : kept) WriteBytes(folder / name, "");
+  WriteBytes(folder / ("~lgt" + dead + ".0a.tmp"), "");
   ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
-  std::vector<std::string> kept{"a.lgt", running, "~lgt-notes.tmp"};
+  kept.push_back("a.lgt");
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(folder.Entries(), kept);
 }
