@@ -107,49 +107,25 @@ constexpr const wchar_t* kSwatch = L"KestruneColourSwatch";
 constexpr const wchar_t* kOwnText = L"(its own text)";
 
 TEST_F(EditorTest, LayoutOfTheMainWindow) {
-  ExpectLayout(
-      MainWindow(),
-      {
-          {IDC_TXTNAME, L"Edit", L"", {200, 16, 121, 25}, 975, FW_NORMAL, nullptr},
-          {IDC_LABEL1,
-           L"Static",
-           L"Name of Light Setting:",
-           {24, 16, 177, 25},
-           1200,
-           FW_NORMAL,
-           nullptr},
-          {IDC_LABEL2, L"Static", L"Sun Colour:", {24, 56, 89, 25}, 1200, FW_NORMAL, nullptr},
-          {IDC_PICSUNCOL, kSwatch, L"255 255 255", {200, 48, 41, 41}, 0, 0, kOwnText},
-          {IDC_PICAMBCOL, kSwatch, L"255 255 255", {200, 144, 41, 41}, 0, 0, kOwnText},
-          {IDC_LABEL3, L"Static", L"Ambient Colour:", {24, 152, 121, 25}, 1200, FW_NORMAL, nullptr},
-          {IDC_LABEL4,
-           L"Static",
-           L"Terrain Ambient Colour:",
-           {24, 200, 169, 25},
-           1200,
-           FW_NORMAL,
-           nullptr},
-          {IDC_PICTERRAMBCOL, kSwatch, L"255 255 255", {200, 192, 41, 41}, 0, 0, kOwnText},
-          {IDC_LABEL5,
-           L"Static",
-           L"Sun Inclination:",
-           {24, 240, 121, 25},
-           1200,
-           FW_NORMAL,
-           nullptr},
-          {IDC_LABEL6, L"Static", L"Sun Rotation:", {24, 280, 113, 25}, 1200, FW_NORMAL, nullptr},
-          {IDC_LABEL7, L"Static", L"Sun Specular:", {24, 104, 121, 25}, 1200, FW_NORMAL, nullptr},
-          {IDC_PICSUNSPEC, kSwatch, L"255 255 255", {200, 96, 41, 41}, 0, 0, kOwnText},
-          {IDC_TXTSUNINC, L"Edit", L"", {200, 240, 121, 25}, 975, FW_NORMAL, L"Strength of Light"},
-          {IDC_TXTSUNROT,
-           L"Edit",
-           L"",
-           {200, 280, 121, 25},
-           975,
-           FW_NORMAL,
-           L"Number Between 0 & 360"},
-          {IDC_CMDSAVE, L"Button", L"Save", {128, 328, 97, 33}, 825, FW_NORMAL, nullptr},
-      });
+  // clang-format off
+  ExpectLayout(MainWindow(), {
+      {IDC_TXTNAME, L"Edit", L"", {200, 16, 121, 25}, 975, FW_NORMAL, nullptr},
+      {IDC_LABEL1, L"Static", L"Name of Light Setting:", {24, 16, 177, 25}, 1200, FW_NORMAL, nullptr},
+      {IDC_LABEL2, L"Static", L"Sun Colour:", {24, 56, 89, 25}, 1200, FW_NORMAL, nullptr},
+      {IDC_PICSUNCOL, kSwatch, L"255 255 255", {200, 48, 41, 41}, 0, 0, kOwnText},
+      {IDC_PICAMBCOL, kSwatch, L"255 255 255", {200, 144, 41, 41}, 0, 0, kOwnText},
+      {IDC_LABEL3, L"Static", L"Ambient Colour:", {24, 152, 121, 25}, 1200, FW_NORMAL, nullptr},
+      {IDC_LABEL4, L"Static", L"Terrain Ambient Colour:", {24, 200, 169, 25}, 1200, FW_NORMAL, nullptr},
+      {IDC_PICTERRAMBCOL, kSwatch, L"255 255 255", {200, 192, 41, 41}, 0, 0, kOwnText},
+      {IDC_LABEL5, L"Static", L"Sun Inclination:", {24, 240, 121, 25}, 1200, FW_NORMAL, nullptr},
+      {IDC_LABEL6, L"Static", L"Sun Rotation:", {24, 280, 113, 25}, 1200, FW_NORMAL, nullptr},
+      {IDC_LABEL7, L"Static", L"Sun Specular:", {24, 104, 121, 25}, 1200, FW_NORMAL, nullptr},
+      {IDC_PICSUNSPEC, kSwatch, L"255 255 255", {200, 96, 41, 41}, 0, 0, kOwnText},
+      {IDC_TXTSUNINC, L"Edit", L"", {200, 240, 121, 25}, 975, FW_NORMAL, L"Strength of Light"},
+      {IDC_TXTSUNROT, L"Edit", L"", {200, 280, 121, 25}, 975, FW_NORMAL, L"Number Between 0 & 360"},
+      {IDC_CMDSAVE, L"Button", L"Save", {128, 328, 97, 33}, 825, FW_NORMAL, nullptr},
+  });
+  // clang-format on
   ExpectClientSize(MainWindow(), 351, 371);
   EXPECT_EQ(editor::WindowText(MainWindow()), L"Kestrune Light Editor");
   const auto style = GetWindowLongPtrW(MainWindow(), GWL_STYLE);
@@ -207,75 +183,22 @@ TEST_F(EditorTest, MenuItemsAndShortcuts) {
 TEST_F(EditorTest, LayoutOfTheHelpWindow) {
   Command(IDM_HELP);
   ASSERT_TRUE(HelpWindow());
-  ExpectLayout(
-      HelpWindow(),
-      {
-          {IDOK, L"Button", L"OK", {264, 352, 84, 23}, 825, FW_NORMAL, nullptr},
-          {IDC_PICICON, L"Static", nullptr, {16, 16, 36, 36}, 0, 0, nullptr},
-          {IDC_LBLTITLE,
-           L"Static",
-           L"Kestrune Light Editor",
-           {64, 16, 187, 32},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_LBLVERSION, L"Static", L"Version : 1.1", {56, 48, 187, 15}, 825, FW_NORMAL, nullptr},
-          {IDC_ABOUT_LABEL7,
-           L"Static",
-           L"Sun Specular - This is the other light from the direction of the sun, its more "
-           L"dramatic and will "
-           L"appear on the waters surface and other shiny objects.",
-           {48, 176, 273, 41},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_ABOUT_LABEL6,
-           L"Static",
-           L"Sun Rotation - Sets the position of the sun around the world ie. 0 - 360",
-           {48, 312, 273, 25},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_ABOUT_LABEL5,
-           L"Static",
-           L"Sun Inclination - This value sets the brightness of the sun.",
-           {48, 288, 273, 17},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_ABOUT_LABEL4,
-           L"Static",
-           L"Terrain Ambient Colour - Simlar to ambient colour only specific to the terrain.",
-           {48, 256, 273, 33},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_ABOUT_LABEL3,
-           L"Static",
-           L"Ambient Colour - Sets the colour for a weak light which has no source. It works well "
-           L"to create an atmosphere.",
-           {48, 224, 273, 33},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_ABOUT_LABEL2,
-           L"Static",
-           L"Sun Colour - Sets the colour of the light that will come from the directon of the "
-           L"sun.",
-           {48, 144, 273, 33},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_ABOUT_LABEL1,
-           L"Static",
-           L"Name of Light Setting - Sets the name of the lighting file as it will appear in the "
-           L"Kestrune Editor.",
-           {48, 112, 273, 33},
-           825,
-           FW_NORMAL,
-           nullptr},
-          {IDC_ABOUT_LABEL8, L"Static", L"Help:", {48, 88, 187, 15}, 825, FW_BOLD, nullptr},
-      });
+  // clang-format off
+  ExpectLayout(HelpWindow(), {
+      {IDOK, L"Button", L"OK", {264, 352, 84, 23}, 825, FW_NORMAL, nullptr},
+      {IDC_PICICON, L"Static", nullptr, {16, 16, 36, 36}, 0, 0, nullptr},
+      {IDC_LBLTITLE, L"Static", L"Kestrune Light Editor", {64, 16, 187, 32}, 825, FW_NORMAL, nullptr},
+      {IDC_LBLVERSION, L"Static", L"Version : 1.1", {56, 48, 187, 15}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL7, L"Static", L"Sun Specular - This is the other light from the direction of the sun, its more dramatic and will appear on the waters surface and other shiny objects.", {48, 176, 273, 41}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL6, L"Static", L"Sun Rotation - Sets the position of the sun around the world ie. 0 - 360", {48, 312, 273, 25}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL5, L"Static", L"Sun Inclination - This value sets the brightness of the sun.", {48, 288, 273, 17}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL4, L"Static", L"Terrain Ambient Colour - Simlar to ambient colour only specific to the terrain.", {48, 256, 273, 33}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL3, L"Static", L"Ambient Colour - Sets the colour for a weak light which has no source. It works well to create an atmosphere.", {48, 224, 273, 33}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL2, L"Static", L"Sun Colour - Sets the colour of the light that will come from the directon of the sun.", {48, 144, 273, 33}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL1, L"Static", L"Name of Light Setting - Sets the name of the lighting file as it will appear in the Kestrune Editor.", {48, 112, 273, 33}, 825, FW_NORMAL, nullptr},
+      {IDC_ABOUT_LABEL8, L"Static", L"Help:", {48, 88, 187, 15}, 825, FW_BOLD, nullptr},
+  });
+  // clang-format on
   ExpectClientSize(HelpWindow(), 359, 385);
   POINT clientOrigin{0, 0};
   ClientToScreen(HelpWindow(), &clientOrigin);
