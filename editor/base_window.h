@@ -20,17 +20,26 @@ class BaseWindow {
   BaseWindow& operator=(const BaseWindow&) = delete;
   ~BaseWindow() = default;  // the derived class destroys its window while its members live
 
-  // Registers the window class on first use (the icon, an arrow, the dialog face colour) and
-  // creates the window; the object is passed as the creation parameter and found again from it.
-  HWND CreateTopLevel(HINSTANCE instance, const wchar_t* className, int iconId,
-                      const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y, int width,
-                      int height, HMENU menu) {
+  // A top-level window to create: its class (registered on first use with the icon, an arrow
+  // and the dialog face colour), caption, styles, place and menu.
+  struct TopLevel {
+    const wchar_t* className;
+    int iconId;
+    const wchar_t* caption;
+    DWORD style;
+    DWORD exStyle = 0;
+    HMENU menu = nullptr;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
+  };
+
+  // Creates the window; the object is passed as the creation parameter and found again from it.
+  HWND CreateTopLevel(HINSTANCE instance, const TopLevel& window) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExW(instance, className, &windowClass)) {
+    if (!GetClassInfoExW(instance, window.className, &windowClass)) {
       auto icon = [&](int size) {
-        return static_cast<HICON>(
-            LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, LR_SHARED));
+        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(window.iconId), IMAGE_ICON,
+                                             size, size, LR_SHARED));
       };
       windowClass.lpfnWndProc = WindowProc;
       windowClass.hInstance = instance;
@@ -38,11 +47,12 @@ class BaseWindow {
       windowClass.hIconSm = icon(16);
       windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
       windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-      windowClass.lpszClassName = className;
+      windowClass.lpszClassName = window.className;
       RegisterClassExW(&windowClass);
     }
-    return CreateWindowExW(exStyle, className, caption, style, x, y, width, height, nullptr, menu,
-                           instance, static_cast<Derived*>(this));
+    return CreateWindowExW(window.exStyle, window.className, window.caption, window.style, window.x,
+                           window.y, window.width, window.height, nullptr, window.menu, instance,
+                           static_cast<Derived*>(this));
   }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

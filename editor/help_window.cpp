@@ -50,8 +50,11 @@ void frmAbout::Show(HINSTANCE instance) {
     return;
   }
   // Placed and sized when it is created, for the DPI it is created at.
-  CreateTopLevel(instance, kAboutClass, IDI_APP, L"Tolvane's Kestrune Light Editor", kStyle,
-                 kExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+  CreateTopLevel(instance, {.className = kAboutClass,
+                            .iconId = IDI_APP,
+                            .caption = L"Tolvane's Kestrune Light Editor",
+                            .style = kStyle,
+                            .exStyle = kExStyle});
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(cmdOK);
 }

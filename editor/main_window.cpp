@@ -73,9 +73,12 @@ void Main::Show(HINSTANCE instance, int showCommand) {
   RegisterColourSwatchClass(instance);
   if (!accelerators_)
     accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-  CreateTopLevel(instance, kMainClass, IDI_APP, kCaption, kStyle, WS_EX_CONTROLPARENT,
-                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                 LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)));
+  CreateTopLevel(instance, {.className = kMainClass,
+                            .iconId = IDI_APP,
+                            .caption = kCaption,
+                            .style = kStyle,
+                            .exStyle = WS_EX_CONTROLPARENT,
+                            .menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU))});
   ShowWindow(hwnd_, showCommand);
   SetFocus(txtname);
 }
@@ -90,34 +93,15 @@ bool Main::PreTranslateMessage(MSG& message) {
 
 LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE: {
-      layout_.CreateControls(hwnd_);
-      txtname = Control(IDC_TXTNAME);
-      Picsuncol = Control(IDC_PICSUNCOL);
-      Picsunspec = Control(IDC_PICSUNSPEC);
-      PicAmbcol = Control(IDC_PICAMBCOL);
-      Picterrambcol = Control(IDC_PICTERRAMBCOL);
-      txtsuninc = Control(IDC_TXTSUNINC);
-      txtsunrot = Control(IDC_TXTSUNROT);
-      for (HWND box : {txtname, txtsuninc, txtsunrot})
-        SendMessageW(box, EM_SETLIMITTEXT, 0, 0);  // no length limit
-      DragAcceptFiles(hwnd_, TRUE);
-      RECT place;
-      GetWindowRect(hwnd_, &place);
-      OnDpiChanged(GetDpiForWindow(hwnd_), place);  // laid out for the DPI it starts at
+    case WM_CREATE:
+      OnCreate();
       return 0;
-    }
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
-    case WM_NOTIFY: {
-      auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-      if (info->hdr.code != TTN_GETDISPINFOW) break;
-      // A swatch's tooltip is its colour, read when shown so that it is always current.
-      GetWindowTextW(reinterpret_cast<HWND>(info->hdr.idFrom), info->szText,
-                     ARRAYSIZE(info->szText));
-      return 0;
-    }
+    case WM_NOTIFY:
+      if (OnNotify(*reinterpret_cast<NMHDR*>(lParam))) return 0;
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -145,35 +129,52 @@ void Main::OnDropFiles(HDROP drop) {
   OpenFiles(paths);
 }
 
+void Main::OnCreate() {
+  layout_.CreateControls(hwnd_);
+  txtname = Control(IDC_TXTNAME);
+  Picsuncol = Control(IDC_PICSUNCOL);
+  Picsunspec = Control(IDC_PICSUNSPEC);
+  PicAmbcol = Control(IDC_PICAMBCOL);
+  Picterrambcol = Control(IDC_PICTERRAMBCOL);
+  txtsuninc = Control(IDC_TXTSUNINC);
+  txtsunrot = Control(IDC_TXTSUNROT);
+  for (HWND box : {txtname, txtsuninc, txtsunrot})
+    SendMessageW(box, EM_SETLIMITTEXT, 0, 0);  // no length limit
+  DragAcceptFiles(hwnd_, TRUE);
+  RECT place;
+  GetWindowRect(hwnd_, &place);
+  OnDpiChanged(GetDpiForWindow(hwnd_), place);  // laid out for the DPI it starts at
+}
+
+bool Main::OnNotify(NMHDR& header) {
+  if (header.code != TTN_GETDISPINFOW) return false;
+  // A swatch's tooltip is its colour, read when shown so that it is always current.
+  auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+  GetWindowTextW(reinterpret_cast<HWND>(header.idFrom), info.szText, ARRAYSIZE(info.szText));
+  return true;
+}
+
 void Main::OnCommand(int id, int code) {
-  switch (id) {
-    case IDC_CMDSAVE:
-      if (code == BN_CLICKED) Cmdsave_Click();
-      break;
-    case IDM_SAVE:
-      Save_Click();
-      break;
-    case IDM_OPEN:
-      Open_Click();
-      break;
-    case IDM_HELP:
-      Help_Click();
-      break;
-    case IDM_EXIT:
-      Exit_Click();
-      break;
-    case IDC_PICSUNCOL:
-      if (code == STN_CLICKED) Picsuncol_Click();
-      break;
-    case IDC_PICSUNSPEC:
-      if (code == STN_CLICKED) Picsunspec_Click();
-      break;
-    case IDC_PICAMBCOL:
-      if (code == STN_CLICKED) PicAmbcol_Click();
-      break;
-    case IDC_PICTERRAMBCOL:
-      if (code == STN_CLICKED) Picterrambcol_Click();
-      break;
+  // A menu item arrives with code 0 and its shortcut key with 1: either runs the command.
+  constexpr int kMenuOrKey = -1;
+  static constexpr struct {
+    int id;
+    int code;
+    void (Main::*handler)();
+  } kHandlers[] = {
+      {IDC_CMDSAVE, BN_CLICKED, &Main::Cmdsave_Click},
+      {IDM_SAVE, kMenuOrKey, &Main::Save_Click},
+      {IDM_OPEN, kMenuOrKey, &Main::Open_Click},
+      {IDM_HELP, kMenuOrKey, &Main::Help_Click},
+      {IDM_EXIT, kMenuOrKey, &Main::Exit_Click},
+      {IDC_PICSUNCOL, STN_CLICKED, &Main::Picsuncol_Click},
+      {IDC_PICSUNSPEC, STN_CLICKED, &Main::Picsunspec_Click},
+      {IDC_PICAMBCOL, STN_CLICKED, &Main::PicAmbcol_Click},
+      {IDC_PICTERRAMBCOL, STN_CLICKED, &Main::Picterrambcol_Click},
+  };
+  for (const auto& handler : kHandlers) {
+    if (handler.id == id && (handler.code == kMenuOrKey || handler.code == code))
+      return (this->*handler.handler)();
   }
 }
 

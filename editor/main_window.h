@@ -38,6 +38,8 @@ class Main : public BaseWindow<Main> {
  private:
   friend class BaseWindow<Main>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCreate();
+  bool OnNotify(NMHDR& header);
   void OnCommand(int id, int code);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void OnDropFiles(HDROP drop);
