@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -22,6 +23,15 @@ constexpr const char* kTooLong = "line too long: a scan passed its 32,767th char
 
 struct LineFailure {
   std::string message;
+};
+
+// What a parser gives back: the value it read from a line, or why the line cannot be read.
+template <class T>
+struct Parsed {
+  Parsed(T read) : value(read) {}
+  Parsed(LineFailure why) : failure(std::move(why)) {}
+  T value{};
+  std::optional<LineFailure> failure;
 };
 
 bool IsBlank(char c) { return c == ' '; }
@@ -72,35 +82,35 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-std::string_view ExtractQuotedName(std::string_view text) {
+Parsed<std::string_view> ExtractQuotedName(std::string_view text) {
   auto isQuote = [](char c) { return c == '"'; };
   const auto open = Scan(text, isQuote, false);
-  if (!open) throw ScanFailure(text, "name: no double quote before the name");
-  if (*open == kLastScanPos) throw LineFailure{kTooLong};  // the text after it starts beyond
+  if (!open) return ScanFailure(text, "name: no double quote before the name");
+  if (*open == kLastScanPos) return LineFailure{kTooLong};  // the text after it starts beyond
   text.remove_prefix(static_cast<std::size_t>(*open));
   const auto close = Scan(text, isQuote, false);
-  if (!close) throw ScanFailure(text, "name: no closing double quote");
+  if (!close) return ScanFailure(text, "name: no closing double quote");
   return text.substr(0, static_cast<std::size_t>(*close - 1));
 }
 
-std::int16_t ToComponent(std::string_view TokenText, const char* field, const char* which) {
+Parsed<std::int16_t> ToComponent(std::string_view TokenText, const char* field, const char* which) {
   // Messages are made only on failure: this runs for every number of every colour line.
   auto fail = [&](const char* what) {
     return LineFailure{std::string(field) + ": the " + which + " number" +
                        (TokenText.empty() ? "" : " " + Quoted(TokenText)) + what};
   };
-  if (TokenText.empty()) throw fail(" is missing");
+  if (TokenText.empty()) return fail(" is missing");
   const bool negative = TokenText.front() == '-';
   std::size_t i = negative || TokenText.front() == '+' ? 1 : 0;
-  if (i == TokenText.size()) throw fail(" is not a whole number");
+  if (i == TokenText.size()) return fail(" is not a whole number");
   std::int32_t value = 0;
   for (; i < TokenText.size(); ++i) {
     const char c = TokenText[i];
-    if (c < '0' || c > '9') throw fail(" is not a whole number");
+    if (c < '0' || c > '9') return fail(" is not a whole number");
     value = std::min<std::int32_t>(value * 10 + (c - '0'), 1 << 20);  // saturates; checked below
   }
   if (negative) value = -value;
-  if (value < -32768 || value > 32767) throw fail(" is out of range (-32768 to 32767)");
+  if (value < -32768 || value > 32767) return fail(" is out of range (-32768 to 32767)");
   return static_cast<std::int16_t>(value);
 }
 
@@ -121,9 +131,9 @@ std::optional<std::pair<std::size_t, std::int16_t>> QuickComponent(std::string_v
   return std::pair{length, static_cast<std::int16_t>(value)};
 }
 
-ColourRef ParseColourTriple(std::string_view text, const char* field) {
+Parsed<ColourRef> ParseColourTriple(std::string_view text, const char* field) {
   const auto keywordEnd = Scan(text, IsBlank, false);
-  if (!keywordEnd) throw ScanFailure(text, std::string(field) + ": no blank after the keyword");
+  if (!keywordEnd) return ScanFailure(text, std::string(field) + ": no blank after the keyword");
   text.remove_prefix(static_cast<std::size_t>(*keywordEnd - 1));  // the blank stays in front
 
   constexpr const char* kWhich[] = {"red", "green", "blue"};
@@ -140,10 +150,12 @@ ColourRef ParseColourTriple(std::string_view text, const char* field) {
     }
     const auto tokenEnd = Scan(
         text, [](char c) { return c == ' ' || c == '.'; }, true);
-    if (!tokenEnd) throw LineFailure{kTooLong};
+    if (!tokenEnd) return LineFailure{kTooLong};
     const std::string_view TokenText = text.substr(0, static_cast<std::size_t>(*tokenEnd - 1));
     text.remove_prefix(TokenText.size());
-    components[TokenCount] = ToComponent(TokenText, field, kWhich[TokenCount]);
+    auto component = ToComponent(TokenText, field, kWhich[TokenCount]);
+    if (component.failure) return std::move(*component.failure);
+    components[TokenCount] = component.value;
   }
   const auto [RedComponent, GreenComponent, BlueComponent] = components;
   return ColourFromComponents(RedComponent, GreenComponent, BlueComponent);
@@ -224,24 +236,29 @@ struct PendingText {
   }
 };
 
-void ReadLine(std::string_view CurrentLine, std::size_t line, LoadedLightSetting& values,
-              PendingText& text) {
+// Reads one line into values and text; returns why the line cannot be read, if it cannot.
+std::optional<LineFailure> ReadLine(std::string_view CurrentLine, std::size_t line,
+                                    LoadedLightSetting& values, PendingText& text) {
   while (!CurrentLine.empty() && IsBlank(CurrentLine.front())) CurrentLine.remove_prefix(1);
   // Empty lines, comments ("\\\\") and lines shorter than a keyword's six characters match no
   // keyword.
-  if (CurrentLine.size() < 6) return;
+  if (CurrentLine.size() < 6) return std::nullopt;
   // Every keyword begins with one of these letters; most other lines end here.
   const char first = CurrentLine.front();
-  if (first != 's' && first != 'L' && first != 'a' && first != 't') return;
+  if (first != 's' && first != 'L' && first != 'a' && first != 't') return std::nullopt;
   const std::uint64_t prefix = PrefixKey(CurrentLine);
   if (prefix == kNamePrefix) {
-    text.Name = {ExtractQuotedName(CurrentLine), line};
-    return;
+    auto name = ExtractQuotedName(CurrentLine);
+    if (name.failure) return std::move(name.failure);
+    text.Name = {name.value, line};
+    return std::nullopt;
   }
   for (const ColourRow& row : kColourRows) {
     if (prefix == row.prefix) {
-      values.*row.target = ParseColourTriple(CurrentLine, row.field);
-      return;
+      auto colour = ParseColourTriple(CurrentLine, row.field);
+      if (colour.failure) return std::move(colour.failure);
+      values.*row.target = colour.value;
+      return std::nullopt;
     }
   }
   if (prefix == kInclinationPrefix) {
@@ -249,6 +266,7 @@ void ReadLine(std::string_view CurrentLine, std::size_t line, LoadedLightSetting
   } else if (prefix == kRotationPrefix) {
     text.SunRotation = {ParseSingleValue(CurrentLine), line};
   }
+  return std::nullopt;
 }
 
 // The first CR or LF in [from, end), or end. Lines are mostly short, so both are looked for in
@@ -449,11 +467,8 @@ class LineSplitter {
 
   void Read(std::string_view line) {
     ++lineNumber_;
-    try {
-      ReadLine(line, lineNumber_, values_, pending_);
-    } catch (const LineFailure& failure) {
-      error_ = LoadError{lineNumber_, failure.message};
-    }
+    if (auto failure = ReadLine(line, lineNumber_, values_, pending_))
+      error_ = LoadError{lineNumber_, std::move(failure->message)};
   }
 
   LoadedLightSetting values_;
