@@ -225,7 +225,7 @@ void Main::SaveCommand() {
   setting.SunInclination = *inclination;
   setting.SunRotation = *rotation;
   if (const auto refused = lightset::CheckLightSetting(setting)) {
-    Tell(L"The lighting set cannot be saved: " + wintext::FromUtf8(*refused) + L".",
+    Tell(L"The lighting set cannot be saved: " + wintext::FromUtf8(refused->message) + L".",
          MB_ICONEXCLAMATION);
     return;
   }
@@ -243,8 +243,9 @@ void Main::SaveLightFile(const lightset::LightSetting& setting) {
                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
     return;
   }
-  if (const auto error = lightset::WriteLightFile(path, setting))
-    Tell(L"The lighting set could not be saved.\n\n" + wintext::FromUtf8(*error), MB_ICONERROR);
+  if (const auto failure = lightset::WriteLightFile(path, setting))
+    Tell(L"The lighting set could not be saved.\n\n" + wintext::FromUtf8(failure->message),
+         MB_ICONERROR);
 }
 
 void Main::Open_Click() {

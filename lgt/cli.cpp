@@ -148,11 +148,11 @@ int Save(const Argument& file, const LightSetting& setting, std::ostream& err) {
     return kBadCommand;
   }
   if (auto refused = lightset::CheckLightSetting(setting)) {
-    err << "lgt: " << *refused << '\n';
+    err << "lgt: " << refused->message << '\n';
     return kBadCommand;
   }
-  if (auto error = lightset::WriteLightFile(file.path, setting)) {
-    err << *error << '\n';
+  if (auto failure = lightset::WriteLightFile(file.path, setting)) {
+    err << failure->message << '\n';
     return kFailed;
   }
   return 0;

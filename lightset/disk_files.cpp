@@ -425,8 +425,9 @@ std::FILE* OpenForReading(const fs::path& path) {
 #endif
 }
 
-std::optional<std::string> ReplaceFileContents(const fs::path& target, std::string_view bytes) {
-  return Replace(target, bytes);
+std::optional<WriteFailure> ReplaceFileContents(const fs::path& target, std::string_view bytes) {
+  if (auto failure = Replace(target, bytes)) return WriteFailure{std::move(*failure)};
+  return std::nullopt;
 }
 
 }  // namespace lightset

@@ -10,6 +10,11 @@
 
 namespace lightset {
 
+// Why a file was not written: what failed, for a person to read (UTF-8).
+struct WriteFailure {
+  std::string message;
+};
+
 // True when something (a file or a folder) exists at path.
 bool PathExists(const std::filesystem::path& path);
 
@@ -31,12 +36,12 @@ std::FILE* OpenForReading(const std::filesystem::path& path);
 // and its owner and group where the system allows. On Windows the rename is retried for about a
 // second while another program holds the file.
 //
-// Returns nothing on success, otherwise "<target>: <what failed>: <system's reason>". On any
-// failure the file is unchanged and the temporary file is gone. A process killed mid-save leaves
-// no temporary file on Linux (it has no name until it is complete) or Windows (marked to be
+// Returns nothing on success, otherwise a failure "<target>: <what failed>: <system's reason>". On
+// any failure the file is unchanged and the temporary file is gone. A process killed mid-save
+// leaves no temporary file on Linux (it has no name until it is complete) or Windows (marked to be
 // deleted until the rename), save for the instant between naming and renaming; a temporary file
 // whose writer is gone is removed by the next save in its folder.
-[[nodiscard]] std::optional<std::string> ReplaceFileContents(const std::filesystem::path& target,
-                                                             std::string_view bytes);
+[[nodiscard]] std::optional<WriteFailure> ReplaceFileContents(const std::filesystem::path& target,
+                                                              std::string_view bytes);
 
 }  // namespace lightset

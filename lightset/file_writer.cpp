@@ -20,16 +20,19 @@ bool IsCanonicalColour(const std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> CheckLightSetting(const LightSetting& setting) {
+std::optional<WriteFailure> CheckLightSetting(const LightSetting& setting) {
   if (setting.Name.find('"') != std::string::npos)
-    return "the name cannot contain a double quote (\"): the file marks the end of the name with "
-           "one";
-  if (HasLineBreak(setting.Name)) return "the name cannot contain a line break";
+    return WriteFailure{
+        "the name cannot contain a double quote (\"): the file marks the end of the name with "
+        "one"};
+  if (HasLineBreak(setting.Name)) return WriteFailure{"the name cannot contain a line break"};
   if (setting.Name.size() > kLongestName)
-    return "the name is too long: a lighting-set file holds at most 32,766 characters of it";
+    return WriteFailure{
+        "the name is too long: a lighting-set file holds at most 32,766 characters of it"};
   if (HasLineBreak(setting.SunInclination))
-    return "the sun inclination cannot contain a line break";
-  if (HasLineBreak(setting.SunRotation)) return "the sun rotation cannot contain a line break";
+    return WriteFailure{"the sun inclination cannot contain a line break"};
+  if (HasLineBreak(setting.SunRotation))
+    return WriteFailure{"the sun rotation cannot contain a line break"};
   const std::pair<const char*, const std::string*> colours[] = {
       {"sun colour", &setting.SunColour},
       {"sun specular", &setting.SunSpecular},
@@ -38,8 +41,8 @@ std::optional<std::string> CheckLightSetting(const LightSetting& setting) {
   };
   for (const auto& [field, text] : colours) {
     if (!IsCanonicalColour(*text))
-      return std::string("the ") + field +
-             " must be three numbers 0 to 255 separated by single blanks";
+      return WriteFailure{std::string("the ") + field +
+                          " must be three numbers 0 to 255 separated by single blanks"};
   }
   return std::nullopt;
 }
@@ -68,10 +71,10 @@ std::string LightFileText(const LightSetting& setting) {
   return text;
 }
 
-std::optional<std::string> WriteLightFile(const std::filesystem::path& path,
-                                          const LightSetting& setting) {
+std::optional<WriteFailure> WriteLightFile(const std::filesystem::path& path,
+                                           const LightSetting& setting) {
   if (auto refused = CheckLightSetting(setting))
-    return PathForDisplay(path) + ": not written: " + *refused;
+    return WriteFailure{PathForDisplay(path) + ": not written: " + refused->message};
   return ReplaceFileContents(path, LightFileText(setting));
 }
 

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "disk_files.h"
 #include "light_setting.h"
 
 namespace lightset {
@@ -28,7 +29,7 @@ namespace lightset {
 // would end the name early, a line end would add lines) or longer than 32,766 characters (the
 // reader looks no further for its closing quote); an inclination or rotation holding a CR or
 // LF; a colour that is not ColourText.
-std::optional<std::string> CheckLightSetting(const LightSetting& setting);
+[[nodiscard]] std::optional<WriteFailure> CheckLightSetting(const LightSetting& setting);
 
 // Returns the fifteen lines of the file for a setting, as bytes. Does not check the setting.
 std::string LightFileText(const LightSetting& setting);
@@ -38,7 +39,7 @@ std::string LightFileText(const LightSetting& setting);
 //
 // The setting is checked first (CheckLightSetting); a refused setting writes nothing. The file
 // is then replaced in one step, as ReplaceFileContents (disk_files.h) describes.
-[[nodiscard]] std::optional<std::string> WriteLightFile(const std::filesystem::path& path,
-                                                        const LightSetting& setting);
+[[nodiscard]] std::optional<WriteFailure> WriteLightFile(const std::filesystem::path& path,
+                                                         const LightSetting& setting);
 
 }  // namespace lightset

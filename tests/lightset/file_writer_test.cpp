@@ -4,6 +4,7 @@
 #include "lightset/file_writer.h"
 #include "support/dusk.h"
 #include "support/temp_folder.h"
+#include "support/write_failure_printer.h"
 
 namespace lightset {
 namespace {
@@ -92,8 +93,8 @@ TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
     setting.*c.field = c.value;
     const auto error = WriteLightFile(target, setting);
     ASSERT_TRUE(error) << c.reason;
-    EXPECT_NE(error->find(c.reason), std::string::npos) << *error;
-    EXPECT_NE(error->find("old.lgt"), std::string::npos) << *error;
+    EXPECT_NE(error->message.find(c.reason), std::string::npos) << error->message;
+    EXPECT_NE(error->message.find("old.lgt"), std::string::npos) << error->message;
     EXPECT_EQ(ReadBytes(target), "old contents");
   }
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"old.lgt"});

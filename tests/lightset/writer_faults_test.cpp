@@ -7,6 +7,7 @@
 #include "lightset/disk_files.h"
 #include "lightset/file_writer.h"
 #include "support/temp_folder.h"
+#include "support/write_failure_printer.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -40,10 +41,11 @@ LightSetting NewSetting() {
 }
 
 void ExpectFailureLeavesOldFile(const TempFolder& folder, const fs::path& target,
-                                const std::optional<std::string>& error, const char* reason) {
-  ASSERT_TRUE(error) << "the write should have failed";
-  EXPECT_NE(error->find(target.filename().string()), std::string::npos) << *error;
-  EXPECT_NE(error->find(reason), std::string::npos) << *error;
+                                const std::optional<WriteFailure>& failure, const char* reason) {
+  ASSERT_TRUE(failure) << "the write should have failed";
+  const std::string& error = failure->message;
+  EXPECT_NE(error.find(target.filename().string()), std::string::npos) << error;
+  EXPECT_NE(error.find(reason), std::string::npos) << error;
   if (fs::is_regular_file(target)) {
     EXPECT_EQ(ReadBytes(target), kOld);
   }
@@ -107,7 +109,7 @@ TEST(WriterFaults, RefusesHardLinksAndDevices) {
   EXPECT_EQ(ReadBytes(folder / "h1.lgt"), kOld);
   const auto device = WriteLightFile("NUL", NewSetting());
   ASSERT_TRUE(device);
-  EXPECT_NE(device->find("not a regular file"), std::string::npos) << *device;
+  EXPECT_NE(device->message.find("not a regular file"), std::string::npos) << device->message;
 }
 
 TEST(WriterFaults, SavesThroughASymbolicLink) {
@@ -126,15 +128,19 @@ TEST(WriterFaults, SavesThroughASymbolicLink) {
 
 #else
 
-// Root may write anywhere; a read-only folder is read-only only to an ordinary user.
-std::string AsOrdinaryUser(const std::function<std::string()>& work) {
-  if (geteuid() != 0) return work();
+// Root may write anywhere; a read-only folder is read-only only to an ordinary user. Runs a save
+// as user 65534 and passes its failure back through a pipe (nothing: it succeeded).
+using Save = std::function<std::optional<WriteFailure>()>;
+std::optional<WriteFailure> AsOrdinaryUser(const Save& save) {
+  if (geteuid() != 0) return save();
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return "pipe failed";
+  if (pipe(pipeEnds) != 0) return WriteFailure{"pipe failed"};
   const pid_t child = fork();
   if (child == 0) {
     close(pipeEnds[0]);
-    const std::string result = setgid(65534) == 0 && setuid(65534) == 0 ? work() : "setuid failed";
+    const std::string result = setgid(65534) == 0 && setuid(65534) == 0
+                                   ? save().value_or(WriteFailure{}).message
+                                   : "setuid failed";
     const ssize_t written = write(pipeEnds[1], result.data(), result.size());
     _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
   }
@@ -145,7 +151,8 @@ std::string AsOrdinaryUser(const std::function<std::string()>& work) {
     result.append(buffer, count);
   close(pipeEnds[0]);
   waitpid(child, nullptr, 0);
-  return result;
+  if (result.empty()) return std::nullopt;
+  return WriteFailure{result};
 }
 
 TEST(WriterFaults, ReadOnlyFolder) {
@@ -156,8 +163,7 @@ TEST(WriterFaults, ReadOnlyFolder) {
   fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
                                      fs::perms::group_read | fs::perms::group_exec |
                                      fs::perms::others_read | fs::perms::others_exec);
-  const std::string error =
-      AsOrdinaryUser([&] { return WriteLightFile(target, NewSetting()).value_or(""); });
+  const auto error = AsOrdinaryUser([&] { return WriteLightFile(target, NewSetting()); });
   ExpectFailureLeavesOldFile(folder, target, error, "Permission denied");
 }
 
@@ -246,8 +252,8 @@ TEST(WriterFaults, KeepsOwnerAndPermissionsAndRefusesWhatTheUserMayNotWrite) {
   ASSERT_EQ(chmod(folder.path().c_str(), 0755), 0);
   WriteBytes(mine / "roots.lgt", kOld);
   ASSERT_EQ(chmod((mine / "roots.lgt").c_str(), 0644), 0);
-  const std::string error =
-      AsOrdinaryUser([&] { return WriteLightFile(mine / "roots.lgt", NewSetting()).value_or(""); });
+  const auto error =
+      AsOrdinaryUser([&] { return WriteLightFile(mine / "roots.lgt", NewSetting()); });
   ExpectFailureLeavesOldFile(folder, mine / "roots.lgt", error, "Permission denied");
   ASSERT_EQ(stat((mine / "roots.lgt").c_str(), &saved), 0);
   EXPECT_EQ(saved.st_uid, 0u);
