@@ -235,11 +235,16 @@ TEST(LoadLightFile, KeepsOfALongLineWhatItsReadingNeeds) {
       blanks + xs,
       "sunrotation " + xs + blanks,
       "suninc",
+      // Two long lines in a row, each spanning pieces: the second starts afresh.
+      "suncolor 1" + blanks + "2 3\r\nsunspecular 4" + blanks + "5 6",
+      // An LF alone at the start of a later piece is a line end of its own.
+      std::string(131072 - 65537, 'x') + "\nsunrotation 5",
   };
   TempFolder folder;
   for (const std::string& line : cases) {
-    for (const std::size_t start : {65536 - 3, 65536 - 8}) {
-      // The line starts a few bytes before the second 64 KiB piece.
+    for (const std::size_t start : {65536 - 3, 65536 - 8, 65536 + 2}) {
+      // The line starts a few bytes before the second 64 KiB piece, or just after a CR LF split
+      // between the first two.
       const std::string text =
           "\\" + std::string(start - 4, 'c') + "\r\n" + line + "\r\nLightingSet \"after\"";
       WriteBytes(folder / "long.lgt", text);
