@@ -21,15 +21,20 @@ namespace {
 constexpr std::int16_t kLastScanPos = 32767;
 constexpr const char* kTooLong = "line too long: a scan passed its 32,767th character";
 
+// Why a line cannot be read, as pointers into constant text and into the line itself: a parser
+// passes it up for nothing, and the message is made only for the line that fails.
 struct LineFailure {
-  std::string message;
+  const char* field;             // "name", "sun colour", ...; nullptr: the line as a whole
+  const char* what;              // what is wrong
+  const char* number = nullptr;  // "red", "green" or "blue" when a colour number is wrong
+  std::string_view token = {};   // that number as the line has it
 };
 
 // What a parser gives back: the value it read from a line, or why the line cannot be read.
 template <class T>
 struct Parsed {
   Parsed(T read) : value(read) {}
-  Parsed(LineFailure why) : failure(std::move(why)) {}
+  Parsed(LineFailure why) : failure(why) {}
   T value{};
   std::optional<LineFailure> failure;
 };
@@ -54,8 +59,9 @@ std::optional<std::int16_t> Scan(std::string_view text, Stop stop, bool stopAtEn
 }
 
 // A scan that found nothing either ran off a short line (the thing is missing) or hit the limit.
-LineFailure ScanFailure(std::string_view text, const std::string& missing) {
-  return {text.size() < static_cast<std::size_t>(kLastScanPos) ? missing : kTooLong};
+LineFailure ScanFailure(std::string_view text, const char* field, const char* missing) {
+  if (text.size() < static_cast<std::size_t>(kLastScanPos)) return {field, missing};
+  return {nullptr, kTooLong};
 }
 
 // Shows a piece of the file in a message: short, and with bytes that are not printable ASCII
@@ -76,6 +82,15 @@ std::string Quoted(std::string_view bytes) {
   return shown;
 }
 
+std::string Message(const LineFailure& failure) {
+  if (!failure.field) return failure.what;
+  std::string message = std::string(failure.field) + ": ";
+  if (!failure.number) return message + failure.what;
+  message += std::string("the ") + failure.number + " number";
+  if (!failure.token.empty()) message += " " + Quoted(failure.token);
+  return message + failure.what;
+}
+
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
@@ -85,20 +100,16 @@ std::string_view TrimBlanks(std::string_view text) {
 Parsed<std::string_view> ExtractQuotedName(std::string_view text) {
   auto isQuote = [](char c) { return c == '"'; };
   const auto open = Scan(text, isQuote, false);
-  if (!open) return ScanFailure(text, "name: no double quote before the name");
-  if (*open == kLastScanPos) return LineFailure{kTooLong};  // the text after it starts beyond
+  if (!open) return ScanFailure(text, "name", "no double quote before the name");
+  if (*open == kLastScanPos) return LineFailure{nullptr, kTooLong};  // the rest starts beyond
   text.remove_prefix(static_cast<std::size_t>(*open));
   const auto close = Scan(text, isQuote, false);
-  if (!close) return ScanFailure(text, "name: no closing double quote");
+  if (!close) return ScanFailure(text, "name", "no closing double quote");
   return text.substr(0, static_cast<std::size_t>(*close - 1));
 }
 
 Parsed<std::int16_t> ToComponent(std::string_view TokenText, const char* field, const char* which) {
-  // Messages are made only on failure: this runs for every number of every colour line.
-  auto fail = [&](const char* what) {
-    return LineFailure{std::string(field) + ": the " + which + " number" +
-                       (TokenText.empty() ? "" : " " + Quoted(TokenText)) + what};
-  };
+  auto fail = [&](const char* what) { return LineFailure{field, what, which, TokenText}; };
   if (TokenText.empty()) return fail(" is missing");
   const bool negative = TokenText.front() == '-';
   std::size_t i = negative || TokenText.front() == '+' ? 1 : 0;
@@ -133,7 +144,7 @@ std::optional<std::pair<std::size_t, std::int16_t>> QuickComponent(std::string_v
 
 Parsed<ColourRef> ParseColourTriple(std::string_view text, const char* field) {
   const auto keywordEnd = Scan(text, IsBlank, false);
-  if (!keywordEnd) return ScanFailure(text, std::string(field) + ": no blank after the keyword");
+  if (!keywordEnd) return ScanFailure(text, field, "no blank after the keyword");
   text.remove_prefix(static_cast<std::size_t>(*keywordEnd - 1));  // the blank stays in front
 
   constexpr const char* kWhich[] = {"red", "green", "blue"};
@@ -150,11 +161,11 @@ Parsed<ColourRef> ParseColourTriple(std::string_view text, const char* field) {
     }
     const auto tokenEnd = Scan(
         text, [](char c) { return c == ' ' || c == '.'; }, true);
-    if (!tokenEnd) return LineFailure{kTooLong};
+    if (!tokenEnd) return LineFailure{nullptr, kTooLong};
     const std::string_view TokenText = text.substr(0, static_cast<std::size_t>(*tokenEnd - 1));
     text.remove_prefix(TokenText.size());
     auto component = ToComponent(TokenText, field, kWhich[TokenCount]);
-    if (component.failure) return std::move(*component.failure);
+    if (component.failure) return *component.failure;
     components[TokenCount] = component.value;
   }
   const auto [RedComponent, GreenComponent, BlueComponent] = components;
@@ -249,14 +260,14 @@ std::optional<LineFailure> ReadLine(std::string_view CurrentLine, std::size_t li
   const std::uint64_t prefix = PrefixKey(CurrentLine);
   if (prefix == kNamePrefix) {
     auto name = ExtractQuotedName(CurrentLine);
-    if (name.failure) return std::move(name.failure);
+    if (name.failure) return name.failure;
     text.Name = {name.value, line};
     return std::nullopt;
   }
   for (const ColourRow& row : kColourRows) {
     if (prefix == row.prefix) {
       auto colour = ParseColourTriple(CurrentLine, row.field);
-      if (colour.failure) return std::move(colour.failure);
+      if (colour.failure) return colour.failure;
       values.*row.target = colour.value;
       return std::nullopt;
     }
@@ -467,8 +478,8 @@ class LineSplitter {
 
   void Read(std::string_view line) {
     ++lineNumber_;
-    if (auto failure = ReadLine(line, lineNumber_, values_, pending_))
-      error_ = LoadError{lineNumber_, std::move(failure->message)};
+    if (const auto failure = ReadLine(line, lineNumber_, values_, pending_))
+      error_ = LoadError{lineNumber_, Message(*failure)};
   }
 
   LoadedLightSetting values_;
