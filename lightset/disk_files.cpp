@@ -73,6 +73,13 @@ std::string SystemReason(DWORD error) {
   return utf8;
 }
 
+// A full path in the \\?\ form, which the system takes as it is, at any length.
+std::wstring VerbatimPath(const std::wstring& full) {
+  if (full.starts_with(L"\\\\?\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 // Paths past MAX_PATH work only in the \\?\ form, which must be absolute and normalised.
 std::wstring SystemPath(const fs::path& path) {
   std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
@@ -80,9 +87,7 @@ std::wstring SystemPath(const fs::path& path) {
       GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length == 0 || length >= full.size()) return path.wstring();
   full.resize(length);
-  if (full.size() < MAX_PATH - 12 || full.starts_with(L"\\\\?\\")) return full;
-  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
+  return full.size() < MAX_PATH - 12 ? full : VerbatimPath(full);
 }
 
 class Handle {
@@ -175,12 +180,9 @@ bool MarkForDeletion(HANDLE file, bool deleteOnClose) {
 }
 
 // Renames the open file over target, a full path, replacing it. The system takes the name as it
-// is, so it goes in the \\?\ form, which needs no further interpretation.
-bool RenameOver(HANDLE file, std::wstring target) {
-  if (target.starts_with(L"\\\\") && !target.starts_with(L"\\\\?\\"))
-    target = L"\\\\?\\UNC\\" + target.substr(2);
-  else if (!target.starts_with(L"\\\\"))
-    target = L"\\\\?\\" + target;
+// is, so it goes in the \\?\ form.
+bool RenameOver(HANDLE file, const std::wstring& fullTarget) {
+  const std::wstring target = VerbatimPath(fullTarget);
   std::string buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t), '\0');
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = TRUE;
