@@ -33,11 +33,19 @@ std::string Failure(const fs::path& target, const std::string& what) {
 constexpr std::string_view kTemporaryPrefix = "~lgt";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
-std::string TemporaryName(unsigned long process) {
+unsigned long ThisProcess() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(getpid());
+#endif
+}
+
+std::string TemporaryName() {
   static std::minstd_rand random{std::random_device{}()};
   constexpr char kHex[] = "0123456789abcdef";
   std::string name(kTemporaryPrefix);
-  name += std::to_string(process) + '.';
+  name += std::to_string(ThisProcess()) + '.';
   const auto bits = static_cast<unsigned>(random());
   name += {kHex[(bits >> 4) & 15], kHex[bits & 15]};
   return name += kTemporarySuffix;
@@ -203,7 +211,7 @@ std::optional<std::string> Replace(const fs::path& target, std::string_view byte
   std::wstring temporary;
   HANDLE created = INVALID_HANDLE_VALUE;
   for (int attempt = 0; created == INVALID_HANDLE_VALUE; ++attempt) {
-    const std::string name = TemporaryName(GetCurrentProcessId());
+    const std::string name = TemporaryName();
     temporary = folder + L"\\" + std::wstring(name.begin(), name.end());
     created = CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -288,8 +296,8 @@ std::optional<std::string> RefuseTarget(const fs::path& target, const fs::path& 
 }
 
 bool WriterIsGone(unsigned long process) {
-  return process > 0 && process != static_cast<unsigned long>(getpid()) &&
-         kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
+  return process > 0 && process != ThisProcess() && kill(static_cast<pid_t>(process), 0) != 0 &&
+         errno == ESRCH;
 }
 
 void RemoveAbandonedTemporaries(const fs::path& folder) {
@@ -309,6 +317,18 @@ struct Temporary {
   fs::path name;  // empty while the file has none
 };
 
+// Runs make on fresh temporary names in folder until one is not taken. Returns 0 and sets
+// name, or the errno of the last try.
+template <class Make>
+int OnAFreeName(const fs::path& folder, fs::path& name, Make make) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = folder / TemporaryName();
+    if (make(name)) return 0;
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
 std::optional<Temporary> CreateTemporary(const fs::path& folder, int& error) {
 #ifdef O_TMPFILE
   if (const int file = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); file >= 0)
@@ -318,30 +338,25 @@ std::optional<Temporary> CreateTemporary(const fs::path& folder, int& error) {
     return {};
   }
 #endif
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path name = folder / TemporaryName(static_cast<unsigned long>(getpid()));
-    if (const int file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        file >= 0)
-      return Temporary{file, name};
-    if (errno != EEXIST) break;
-  }
-  error = errno;
-  return {};
+  Temporary temporary;
+  error = OnAFreeName(folder, temporary.name, [&](const fs::path& name) {
+    temporary.file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return temporary.file >= 0;
+  });
+  if (error) return {};
+  return temporary;
 }
 
 // Gives an unnamed temporary file a name in folder, so that it can be renamed over the target.
 int NameTemporary(Temporary& temporary, const fs::path& folder) {
   if (!temporary.name.empty()) return 0;
   const std::string self = "/proc/self/fd/" + std::to_string(temporary.file);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path name = folder / TemporaryName(static_cast<unsigned long>(getpid()));
-    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      temporary.name = name;
-      return 0;
-    }
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
+  fs::path name;
+  const int error = OnAFreeName(folder, name, [&](const fs::path& tried) {
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tried.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  });
+  if (!error) temporary.name = name;
+  return error;
 }
 
 std::optional<std::string> Replace(const fs::path& target, std::string_view bytes) {
