@@ -1,5 +1,6 @@
 #include "disk_files.h"
 
+#include <algorithm>
 #include <charconv>
 #include <random>
 #include <string>
@@ -168,6 +169,8 @@ void RemoveAbandonedTemporaries(const std::wstring& folder) {
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const std::wstring wide = found.cFileName;
+    // Our names are ASCII; narrowing any other character could make a user's name look like one.
+    if (std::any_of(wide.begin(), wide.end(), [](wchar_t c) { return c > 127; })) continue;
     const auto writer = TemporaryWriter(std::string(wide.begin(), wide.end()));
     if (!writer || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     if (const HANDLE process =

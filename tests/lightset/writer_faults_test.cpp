@@ -306,7 +306,16 @@ TEST(WriterFaults, ATemporaryFileWhoseWriterIsGoneIsRemoved) {
                                 "x~lgt" + dead + ".0a.tmp"};
   for (const std::string& name : kept) WriteBytes(folder / name, "");
   WriteBytes(folder / ("~lgt" + dead + ".0a.tmp"), "");
+#ifdef _WIN32
+  // U+012E narrowed to a byte would be the dot of a writer's name.
+  const fs::path lookalike = folder / (L"~lgt" + std::to_wstring(gone) + L"\u012E0a.tmp");
+  WriteBytes(lookalike, "");
+#endif
   ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
+#ifdef _WIN32
+  EXPECT_TRUE(fs::exists(lookalike)) << "a user's file was removed";
+  fs::remove(lookalike);
+#endif
   kept.push_back("a.lgt");
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(folder.Entries(), kept);
