@@ -213,25 +213,26 @@ struct PendingText {
   // copy, so that a long value is held once. Returns the line of a text there was no memory
   // for, or 0.
   std::size_t MoveTo(LoadedLightSetting& values, std::string* owner = nullptr) noexcept {
-    const std::pair<Text*, std::optional<std::string> LoadedLightSetting::*> fields[] = {
-        {&Name, &LoadedLightSetting::Name},
-        {&SunInclination, &LoadedLightSetting::SunInclination},
-        {&SunRotation, &LoadedLightSetting::SunRotation},
+    using Lines = LoadedLightSetting::TextLines;
+    const struct {
+      Text& pending;
+      std::optional<std::string> LoadedLightSetting::*value;
+      std::size_t Lines::*line;
+    } fields[] = {
+        {Name, &LoadedLightSetting::Name, &Lines::Name},
+        {SunInclination, &LoadedLightSetting::SunInclination, &Lines::SunInclination},
+        {SunRotation, &LoadedLightSetting::SunRotation, &Lines::SunRotation},
     };
-    std::size_t LoadedLightSetting::TextLines::*lines[] = {
-        &LoadedLightSetting::TextLines::Name, &LoadedLightSetting::TextLines::SunInclination,
-        &LoadedLightSetting::TextLines::SunRotation};
     std::size_t failed = 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-      Text& pending = *fields[i].first;
-      if (pending.line == 0) continue;
+    for (const auto& field : fields) {
+      if (field.pending.line == 0) continue;
       try {
-        values.*fields[i].second = Take(pending.text, owner);
-        values.Lines.*lines[i] = pending.line;
+        values.*field.value = Take(field.pending.text, owner);
+        values.Lines.*field.line = field.pending.line;
       } catch (const std::bad_alloc&) {
-        failed = pending.line;
+        failed = field.pending.line;
       }
-      pending = {};
+      field.pending = {};
     }
     return failed;
   }
@@ -304,7 +305,6 @@ const char* FindLineEnd(const char* from, const char* end) {
 // So memory stays bounded by the longest value line, however long the other lines are.
 class LongLine {
  public:
-  const std::string& text() const { return text_; }
   std::string& text() { return text_; }
   bool empty() const { return !started_; }
 
