@@ -1,5 +1,7 @@
 #include "help_window.h"
 
+#include "window_text.h"
+
 #include "resource.h"
 #include "version.h"
 
@@ -34,7 +36,7 @@ constexpr ControlLayout kControls[] = {
 }  // namespace
 
 std::wstring VersionLabel(int major, int minor) {
-  return L"Version : " + std::to_wstring(major) + L"." + std::to_wstring(minor);
+  return L"Version : " + NumberText(major) + L"." + NumberText(minor);
 }
 
 frmAbout::frmAbout() : layout_(kControls, 5385, 5775) {}

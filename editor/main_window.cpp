@@ -258,7 +258,7 @@ void Main::OpenFiles(const std::vector<std::wstring>& paths) {
   OpenLightFile(paths.front());
   if (paths.size() > 1) {
     Tell(L"Kestrune Light Editor holds one lighting set at a time, so only the first of the " +
-             std::to_wstring(paths.size()) + L" files was opened:\n\n" + paths.front(),
+             NumberText(paths.size()) + L" files was opened:\n\n" + paths.front(),
          MB_ICONINFORMATION);
   }
 }
@@ -267,7 +267,7 @@ void Main::OpenLightFile(const std::wstring& path) {
   lightset::LoadedLightSetting loaded;
   if (const auto error = lightset::LoadLightFile(path, loaded)) {
     std::wstring where = path;
-    if (error->Line) where += L"\nLine " + std::to_wstring(error->Line);
+    if (error->Line) where += L"\nLine " + NumberText(error->Line);
     Tell(L"The lighting set could not be opened; nothing was changed.\n\n" + where + L": " +
              wintext::FromUtf8(error->Message),
          MB_ICONERROR);
@@ -282,8 +282,7 @@ void Main::Apply(const lightset::LoadedLightSetting& loaded) {
                          const wchar_t* field) {
     if (!value) return;
     SetWindowTextW(box, wintext::FromAnsi(*value).c_str());
-    if (!wintext::ShowsExactly(*value))
-      inexact += L"\nLine " + std::to_wstring(line) + L": " + field;
+    if (!wintext::ShowsExactly(*value)) inexact += L"\nLine " + NumberText(line) + L": " + field;
   };
   auto colour = [](HWND swatch, const std::optional<lightset::ColourRef>& value) {
     if (value) SetSwatchColour(swatch, *value);
@@ -296,7 +295,7 @@ void Main::Apply(const lightset::LoadedLightSetting& loaded) {
   text(txtsuninc, loaded.SunInclination, loaded.Lines.SunInclination, L"the sun inclination");
   text(txtsunrot, loaded.SunRotation, loaded.Lines.SunRotation, L"the sun rotation");
   if (!inexact.empty()) {
-    Tell(L"The lighting set was opened, but the system's code page (" + std::to_wstring(GetACP()) +
+    Tell(L"The lighting set was opened, but the system's code page (" + NumberText(GetACP()) +
              L") cannot show all of its text exactly:\n" + inexact +
              L"\n\nThe boxes show the nearest text the code page has. Saving writes that text, "
              L"which differs from what the file holds.",

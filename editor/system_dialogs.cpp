@@ -39,9 +39,7 @@ std::wstring FilterList(const std::wstring& pattern) {
 // held. There the dialog starts in a folder it can hold and its name box takes only what fits
 // beside the folder shown; Windows' own dialogs take any length and are left as they are.
 bool DialogsNeedShortPaths() {
-  static const bool wine =
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 UINT_PTR CALLBACK FitNameToFolder(HWND child, UINT message, WPARAM, LPARAM lParam) {
@@ -144,11 +142,12 @@ class Win32Dialogs final : public SystemDialogs {
   }
 };
 
+// Made before the program starts, not at first use, where the compiler would add a thread-safe
+// guard and with it the pthread library.
+Win32Dialogs theWindowsDialogs;
+
 }  // namespace
 
-SystemDialogs& WindowsDialogs() {
-  static Win32Dialogs dialogs;
-  return dialogs;
-}
+SystemDialogs& WindowsDialogs() { return theWindowsDialogs; }
 
 }  // namespace editor

@@ -1,4 +1,4 @@
-// Reading a window's text into a buffer sized from the text.
+// Text for windows: a window's own, read into a buffer sized from it, and numbers to show.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,14 @@ inline std::wstring WindowText(HWND window) {
   text.resize(
       static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
+}
+
+// A whole number in decimal digits. std::to_wstring would bring the C library's whole wide
+// printf into the program for a few digits.
+template <class Whole>
+std::wstring NumberText(Whole number) {
+  const std::string digits = std::to_string(number);
+  return std::wstring(digits.begin(), digits.end());
 }
 
 }  // namespace editor

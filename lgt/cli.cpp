@@ -77,12 +77,12 @@ constexpr ValueOption kValueOptions[] = {
 // The values the options of write and set give, field by field.
 using GivenValues = std::vector<std::pair<std::string LightSetting::*, std::string>>;
 
-int BadCommand(std::ostream& err, const std::string& message) {
+int BadCommand(Output& err, const std::string& message) {
   err << "lgt: " << message << '\n' << kUsage;
   return kBadCommand;
 }
 
-int Read(const Argument& file, std::ostream& out, std::ostream& err) {
+int Read(const Argument& file, Output& out, Output& err) {
   lightset::LoadedLightSetting setting;
   if (auto error = lightset::LoadLightFile(file.path, setting)) {
     err << lightset::DescribeLoadError(file.path, *error) << '\n';
@@ -106,8 +106,7 @@ int Read(const Argument& file, std::ostream& out, std::ostream& err) {
 
 // Reads the value options that follow FILE. Returns 0, or the status of a bad command after
 // saying why on err.
-int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given,
-                     std::ostream& err) {
+int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given, Output& err) {
   for (std::size_t i = 2; i < arguments.size(); i += 2) {
     const std::string& name = arguments[i].display;
     const ValueOption* option = nullptr;
@@ -142,7 +141,7 @@ int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given,
 }
 
 // Writes setting to file as the editor saves it, after the editor's checks.
-int Save(const Argument& file, const LightSetting& setting, std::ostream& err) {
+int Save(const Argument& file, const LightSetting& setting, Output& err) {
   if (!lightset::IsNumeric(setting.SunInclination) || !lightset::IsNumeric(setting.SunRotation)) {
     err << kNumbersOnly << '\n';
     return kBadCommand;
@@ -158,7 +157,7 @@ int Save(const Argument& file, const LightSetting& setting, std::ostream& err) {
   return 0;
 }
 
-int Write(const std::vector<Argument>& arguments, std::ostream& err) {
+int Write(const std::vector<Argument>& arguments, Output& err) {
   GivenValues given;
   if (const int status = TakeValueOptions(arguments, given, err)) return status;
   LightSetting setting;
@@ -166,7 +165,7 @@ int Write(const std::vector<Argument>& arguments, std::ostream& err) {
   return Save(arguments[1], setting, err);
 }
 
-int Set(const std::vector<Argument>& arguments, std::ostream& err) {
+int Set(const std::vector<Argument>& arguments, Output& err) {
   GivenValues given;
   if (const int status = TakeValueOptions(arguments, given, err)) return status;
   const Argument& file = arguments[1];
@@ -193,7 +192,7 @@ int Set(const std::vector<Argument>& arguments, std::ostream& err) {
   return Save(file, setting, err);
 }
 
-int Check(const std::vector<Argument>& arguments, std::ostream& out, std::ostream& err) {
+int Check(const std::vector<Argument>& arguments, Output& out, Output& err) {
   std::size_t first = 1;
   if (first < arguments.size() && arguments[first].display == "--") ++first;  // names follow
   if (first == arguments.size()) return BadCommand(err, "check: no file named");
@@ -204,8 +203,9 @@ int Check(const std::vector<Argument>& arguments, std::ostream& out, std::ostrea
   }
   std::size_t files = 0, failed = 0;
   auto fail = [&](const std::string& message) {
-    out.flush();  // in the order given, where both streams go to one place
+    out.Flush();  // in the order given, where both streams go to one place
     err << message << '\n';
+    err.Flush();
     ++failed;
   };
   for (std::size_t i = first; i < arguments.size(); ++i) {
@@ -224,13 +224,13 @@ int Check(const std::vector<Argument>& arguments, std::ostream& out, std::ostrea
     }
   }
   if (files > 1) {
-    out.flush();
+    out.Flush();
     err << files << " files, " << failed << " could not be read\n";
   }
   return failed ? kFailed : 0;
 }
 
-int RunCommand(const std::vector<Argument>& arguments, std::ostream& out, std::ostream& err) {
+int RunCommand(const std::vector<Argument>& arguments, Output& out, Output& err) {
   const std::string verb = arguments.empty() ? "" : arguments[0].display;
   if (verb == "--help" || verb == "--version") {
     if (arguments.size() > 1) return BadCommand(err, verb + " takes no arguments");
@@ -253,17 +253,17 @@ int RunCommand(const std::vector<Argument>& arguments, std::ostream& out, std::o
 
 }  // namespace
 
-int Run(const std::vector<Argument>& arguments, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<Argument>& arguments, Output& out, Output& err) {
   int status = RunCommand(arguments, out, err);
   // Output that never arrived (a full disk, a closed pipe) is a failure, not a success.
   errno = 0;
-  if (!out.flush()) {
+  if (!out.Flush()) {
     const int reason = errno;
     err << "lgt: cannot write to standard output"
         << (reason ? ": " + lightset::ErrnoReason(reason) : std::string()) << '\n';
     status = kFailed;
   }
-  if (!err.flush()) status = kFailed;
+  if (!err.Flush()) status = kFailed;
   return status;
 }
 

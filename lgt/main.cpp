@@ -1,5 +1,5 @@
 // Turns the process's arguments into lgt's and runs it.
-#include <iostream>
+#include <cstdio>
 #include <vector>
 
 #include "cli.h"
@@ -18,7 +18,8 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<lgt::Argument> arguments;
   for (int i = 1; i < argc; ++i)
     arguments.push_back({argv[i], wintext::ToAnsi(argv[i]), wintext::ToUtf8(argv[i])});
-  return lgt::Run(arguments, std::cout, std::cerr);
+  lgt::Output out(stdout), err(stderr);
+  return lgt::Run(arguments, out, err);
 }
 
 #else
@@ -26,7 +27,8 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
   std::vector<lgt::Argument> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back({argv[i], argv[i], argv[i]});
-  return lgt::Run(arguments, std::cout, std::cerr);
+  lgt::Output out(stdout), err(stderr);
+  return lgt::Run(arguments, out, err);
 }
 
 #endif

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <random>
 #include <string>
 #include <utility>
 
@@ -11,6 +10,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <random>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,9 +23,7 @@
 namespace lightset {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string Failure(const fs::path& target, const std::string& what) {
+std::string Failure(const FileName& target, const std::string& what) {
   return PathForDisplay(target) + ": " + what;
 }
 
@@ -42,12 +41,27 @@ unsigned long ThisProcess() {
 #endif
 }
 
+// Differs from run to run, so that a process does not try a predecessor's names in its order.
+unsigned long long Seed() {
+#ifdef _WIN32
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  return static_cast<unsigned long long>(now.QuadPart) ^ (ThisProcess() * 0x9e3779b97f4a7c15ULL);
+#else
+  return std::random_device{}();
+#endif
+}
+
 std::string TemporaryName() {
-  static std::minstd_rand random{std::random_device{}()};
+  static unsigned long long state = 0;  // xorshift64: any spread of the 256 names will do
+  if (state == 0) state = Seed() | 1;
+  state ^= state << 13;
+  state ^= state >> 7;
+  state ^= state << 17;
   constexpr char kHex[] = "0123456789abcdef";
   std::string name(kTemporaryPrefix);
   name += std::to_string(ThisProcess()) + '.';
-  const auto bits = static_cast<unsigned>(random());
+  const auto bits = static_cast<unsigned>(state >> 32);
   name += {kHex[(bits >> 4) & 15], kHex[bits & 15]};
   return name += kTemporarySuffix;
 }
@@ -71,15 +85,11 @@ std::string SystemReason(DWORD error) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring reason = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+  if (length == 0) return "error " + std::to_string(error);
+  std::wstring reason(text, length);
   LocalFree(text);
   while (!reason.empty() && (iswspace(reason.back()) || reason.back() == L'.')) reason.pop_back();
-  std::string utf8(WideCharToMultiByte(CP_UTF8, 0, reason.data(), static_cast<int>(reason.size()),
-                                       nullptr, 0, nullptr, nullptr),
-                   '\0');
-  WideCharToMultiByte(CP_UTF8, 0, reason.data(), static_cast<int>(reason.size()), utf8.data(),
-                      static_cast<int>(utf8.size()), nullptr, nullptr);
-  return utf8;
+  return Utf8(reason);
 }
 
 // A full path in the \\?\ form, which the system takes as it is, at any length.
@@ -90,11 +100,11 @@ std::wstring VerbatimPath(const std::wstring& full) {
 }
 
 // Paths past MAX_PATH work only in the \\?\ form, which must be absolute and normalised.
-std::wstring SystemPath(const fs::path& path) {
+std::wstring SystemPath(const FileName& path) {
   std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
   const DWORD length =
       GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length == 0 || length >= full.size()) return path.wstring();
+  if (length == 0 || length >= full.size()) return path;
   full.resize(length);
   return full.size() < MAX_PATH - 12 ? full : VerbatimPath(full);
 }
@@ -121,7 +131,7 @@ struct SaveTarget {
   std::optional<std::string> refused;
 };
 
-SaveTarget ResolveTarget(const fs::path& target) {
+SaveTarget ResolveTarget(const FileName& target) {
   const std::wstring path = SystemPath(target);
   const Handle existing(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -205,7 +215,7 @@ bool RenameOver(HANDLE file, const std::wstring& fullTarget) {
 
 // The temporary file is marked for deletion from its creation until the rename: if the
 // process dies at any point in between, the system removes it.
-std::optional<std::string> Replace(const fs::path& target, std::string_view bytes) {
+std::optional<std::string> Replace(const FileName& target, std::string_view bytes) {
   const SaveTarget resolved = ResolveTarget(target);
   if (resolved.refused) return resolved.refused;
   const std::wstring folder = FolderPath(resolved.path);
@@ -257,13 +267,15 @@ std::optional<std::string> Replace(const fs::path& target, std::string_view byte
 
 #else
 
-fs::path FolderOf(const fs::path& path) {
-  return path.has_parent_path() ? path.parent_path() : fs::path(".");
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // The file path finally names once every symbolic link on the way is followed; a link to
 // nothing names the file it would point at.
-std::optional<fs::path> FollowLinks(fs::path path, int& error) {
+std::optional<std::string> FollowLinks(std::string path, int& error) {
   for (int hop = 0; hop < 40; ++hop) {
     struct stat status {};
     if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
@@ -274,15 +286,14 @@ std::optional<fs::path> FollowLinks(fs::path path, int& error) {
       return {};
     }
     link.resize(static_cast<std::size_t>(length));
-    const fs::path next = link;
-    path = next.is_absolute() ? next : path.parent_path() / next;
+    path = link.starts_with('/') ? link : FolderOf(path) + '/' + link;
   }
   error = ELOOP;
   return {};
 }
 
 // Refuses what a save must not replace; returns nothing when the target may be replaced.
-std::optional<std::string> RefuseTarget(const fs::path& target, const fs::path& final,
+std::optional<std::string> RefuseTarget(const FileName& target, const std::string& final,
                                         const struct stat& existing) {
   if (S_ISDIR(existing.st_mode)) return Failure(target, "cannot save: it is a folder");
   if (!S_ISREG(existing.st_mode)) return Failure(target, "cannot save: not a regular file");
@@ -303,7 +314,7 @@ bool WriterIsGone(unsigned long process) {
          errno == ESRCH;
 }
 
-void RemoveAbandonedTemporaries(const fs::path& folder) {
+void RemoveAbandonedTemporaries(const std::string& folder) {
   DIR* const entries = opendir(folder.c_str());
   if (!entries) return;
   while (const dirent* entry = readdir(entries)) {
@@ -317,22 +328,22 @@ void RemoveAbandonedTemporaries(const fs::path& folder) {
 // nothing is left behind if the process dies; elsewhere it is named at once.
 struct Temporary {
   int file = -1;
-  fs::path name;  // empty while the file has none
+  std::string name;  // empty while the file has none
 };
 
 // Runs make on fresh temporary names in folder until one is not taken. Returns 0 and sets
 // name, or the errno of the last try.
 template <class Make>
-int OnAFreeName(const fs::path& folder, fs::path& name, Make make) {
+int OnAFreeName(const std::string& folder, std::string& name, Make make) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = folder / TemporaryName();
+    name = folder + '/' + TemporaryName();
     if (make(name)) return 0;
     if (errno != EEXIST) return errno;
   }
   return EEXIST;
 }
 
-std::optional<Temporary> CreateTemporary(const fs::path& folder, int& error) {
+std::optional<Temporary> CreateTemporary(const std::string& folder, int& error) {
 #ifdef O_TMPFILE
   if (const int file = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); file >= 0)
     return Temporary{file, {}};
@@ -342,7 +353,7 @@ std::optional<Temporary> CreateTemporary(const fs::path& folder, int& error) {
   }
 #endif
   Temporary temporary;
-  error = OnAFreeName(folder, temporary.name, [&](const fs::path& name) {
+  error = OnAFreeName(folder, temporary.name, [&](const std::string& name) {
     temporary.file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     return temporary.file >= 0;
   });
@@ -351,18 +362,18 @@ std::optional<Temporary> CreateTemporary(const fs::path& folder, int& error) {
 }
 
 // Gives an unnamed temporary file a name in folder, so that it can be renamed over the target.
-int NameTemporary(Temporary& temporary, const fs::path& folder) {
+int NameTemporary(Temporary& temporary, const std::string& folder) {
   if (!temporary.name.empty()) return 0;
   const std::string self = "/proc/self/fd/" + std::to_string(temporary.file);
-  fs::path name;
-  const int error = OnAFreeName(folder, name, [&](const fs::path& tried) {
+  std::string name;
+  const int error = OnAFreeName(folder, name, [&](const std::string& tried) {
     return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tried.c_str(), AT_SYMLINK_FOLLOW) == 0;
   });
   if (!error) temporary.name = name;
   return error;
 }
 
-std::optional<std::string> Replace(const fs::path& target, std::string_view bytes) {
+std::optional<std::string> Replace(const FileName& target, std::string_view bytes) {
   int error = 0;
   const auto final = FollowLinks(target, error);
   if (!final) return Failure(target, "cannot follow the link: " + ErrnoReason(error));
@@ -371,7 +382,7 @@ std::optional<std::string> Replace(const fs::path& target, std::string_view byte
   if (exists) {
     if (auto refused = RefuseTarget(target, *final, existing)) return refused;
   }
-  const fs::path folder = FolderOf(*final);
+  const std::string folder = FolderOf(*final);
   RemoveAbandonedTemporaries(folder);
 
   auto temporary = CreateTemporary(folder, error);
@@ -418,7 +429,7 @@ std::optional<std::string> Replace(const fs::path& target, std::string_view byte
 
 }  // namespace
 
-bool PathExists(const fs::path& path) {
+bool PathExists(const FileName& path) {
 #ifdef _WIN32
   return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 #else
@@ -427,7 +438,7 @@ bool PathExists(const fs::path& path) {
 #endif
 }
 
-bool IsFolder(const fs::path& path) {
+bool IsFolder(const FileName& path) {
 #ifdef _WIN32
   const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -437,7 +448,7 @@ bool IsFolder(const fs::path& path) {
 #endif
 }
 
-std::FILE* OpenForReading(const fs::path& path) {
+std::FILE* OpenForReading(const FileName& path) {
 #ifdef _WIN32
   return _wfopen(SystemPath(path).c_str(), L"rb");
 #else
@@ -445,7 +456,7 @@ std::FILE* OpenForReading(const fs::path& path) {
 #endif
 }
 
-std::optional<WriteFailure> ReplaceFileContents(const fs::path& target, std::string_view bytes) {
+std::optional<WriteFailure> ReplaceFileContents(const FileName& target, std::string_view bytes) {
   if (auto failure = Replace(target, bytes)) return WriteFailure{std::move(*failure)};
   return std::nullopt;
 }

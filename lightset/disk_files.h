@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "file_name.h"
 
 namespace lightset {
 
@@ -16,13 +17,13 @@ struct WriteFailure {
 };
 
 // True when something (a file or a folder) exists at path.
-bool PathExists(const std::filesystem::path& path);
+bool PathExists(const FileName& path);
 
 // True when path names a folder.
-bool IsFolder(const std::filesystem::path& path);
+bool IsFolder(const FileName& path);
 
 // Opens path for reading bytes, as std::fopen does. Returns null with errno set on failure.
-std::FILE* OpenForReading(const std::filesystem::path& path);
+std::FILE* OpenForReading(const FileName& path);
 
 // Replaces the contents of the file target names with bytes, in one step.
 //
@@ -41,7 +42,7 @@ std::FILE* OpenForReading(const std::filesystem::path& path);
 // leaves no temporary file on Linux (it has no name until it is complete) or Windows (marked to be
 // deleted until the rename), save for the instant between naming and renaming; a temporary file
 // whose writer is gone is removed by the next save in its folder.
-[[nodiscard]] std::optional<WriteFailure> ReplaceFileContents(const std::filesystem::path& target,
+[[nodiscard]] std::optional<WriteFailure> ReplaceFileContents(const FileName& target,
                                                               std::string_view bytes);
 
 }  // namespace lightset

@@ -498,8 +498,7 @@ std::optional<LoadError> ParseLightText(std::string_view bytes, LoadedLightSetti
   return splitter.Finish(setting);
 }
 
-std::optional<LoadError> LoadLightFile(const std::filesystem::path& path,
-                                       LoadedLightSetting& setting) {
+std::optional<LoadError> LoadLightFile(const FileName& path, LoadedLightSetting& setting) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
   // Systems differ on where a folder fails (opening or reading); the reason is the same.
   auto failure = [&path](const char* what, int error) {
@@ -518,7 +517,7 @@ std::optional<LoadError> LoadLightFile(const std::filesystem::path& path,
   return splitter.Finish(setting);
 }
 
-std::string DescribeLoadError(const std::filesystem::path& path, const LoadError& error) {
+std::string DescribeLoadError(const FileName& path, const LoadError& error) {
   std::string text = PathForDisplay(path);
   if (error.Line != 0) text += ':' + std::to_string(error.Line);
   return text + ": " + error.Message;

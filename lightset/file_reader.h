@@ -29,11 +29,11 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "file_name.h"
 #include "light_setting.h"
 
 namespace lightset {
@@ -69,10 +69,10 @@ struct LoadError {
 
 // Reads the .lgt file at path, as ParseLightText reads bytes. Reads in pieces of 64 KiB: memory
 // grows with the longest inclination or rotation line, not with the file or its other lines.
-[[nodiscard]] std::optional<LoadError> LoadLightFile(const std::filesystem::path& path,
+[[nodiscard]] std::optional<LoadError> LoadLightFile(const FileName& path,
                                                      LoadedLightSetting& setting);
 
 // "<path>:<line>: <message>", or "<path>: <message>" for line 0.
-std::string DescribeLoadError(const std::filesystem::path& path, const LoadError& error);
+std::string DescribeLoadError(const FileName& path, const LoadError& error);
 
 }  // namespace lightset

@@ -71,8 +71,7 @@ std::string LightFileText(const LightSetting& setting) {
   return text;
 }
 
-std::optional<WriteFailure> WriteLightFile(const std::filesystem::path& path,
-                                           const LightSetting& setting) {
+std::optional<WriteFailure> WriteLightFile(const FileName& path, const LightSetting& setting) {
   if (auto refused = CheckLightSetting(setting))
     return WriteFailure{PathForDisplay(path) + ": not written: " + refused->message};
   return ReplaceFileContents(path, LightFileText(setting));

@@ -15,7 +15,6 @@
 // Values are written exactly as held: nothing is trimmed, escaped or reformatted.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -39,7 +38,7 @@ std::string LightFileText(const LightSetting& setting);
 //
 // The setting is checked first (CheckLightSetting); a refused setting writes nothing. The file
 // is then replaced in one step, as ReplaceFileContents (disk_files.h) describes.
-[[nodiscard]] std::optional<WriteFailure> WriteLightFile(const std::filesystem::path& path,
+[[nodiscard]] std::optional<WriteFailure> WriteLightFile(const FileName& path,
                                                          const LightSetting& setting);
 
 }  // namespace lightset

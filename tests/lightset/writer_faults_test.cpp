@@ -107,7 +107,7 @@ TEST(WriterFaults, RefusesHardLinksAndDevices) {
                              WriteLightFile(folder / "h2.lgt", NewSetting()),
                              "other names (hard links)");
   EXPECT_EQ(ReadBytes(folder / "h1.lgt"), kOld);
-  const auto device = WriteLightFile("NUL", NewSetting());
+  const auto device = WriteLightFile(L"NUL", NewSetting());
   ASSERT_TRUE(device);
   EXPECT_NE(device->message.find("not a regular file"), std::string::npos) << device->message;
 }

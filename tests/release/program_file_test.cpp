@@ -1,4 +1,4 @@
-// The built Kestrune Light Editor.exe as shipped: its version resource, and nothing beside it.
+// The built programs as shipped: the editor's version resource, their sizes, nothing beside them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -58,6 +58,14 @@ TEST_F(ProgramFile, VersionResourceGivesVersionNamesAndLanguage) {
         Query<wchar_t>((std::wstring(L"\\StringFileInfo\\040904B0\\") + name).c_str());
     ASSERT_TRUE(value) << "no " << testing::PrintToString(std::wstring(name));
     EXPECT_STREQ(value, expected);
+  }
+}
+
+// A program that grows past its limit has taken in library code it does not need.
+TEST(ProgramFiles, StayWithinTheirSize) {
+  for (const char* program : {"Kestrune Light Editor", "lgt"}) {
+    const auto size = std::filesystem::file_size(testing_support::BesideThisProgram(program));
+    EXPECT_LE(size, 300u * 1024) << program;
   }
 }
 

@@ -1,0 +1,33 @@
+// Where lgt's text goes: standard output or error through the C library, or (in tests) a string.
+// Not an iostream: that would bring the whole locale library into a program that prints bytes.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace lgt {
+
+class Output {
+ public:
+  // Text goes to stream; with none it is only held, for text() to give.
+  explicit Output(std::FILE* stream = nullptr) : stream_(stream) {}
+
+  Output& operator<<(std::string_view text);
+  Output& operator<<(char c) { return *this << std::string_view(&c, 1); }
+  Output& operator<<(std::size_t number) { return *this << std::to_string(number); }
+
+  // Hands what is held to the stream and flushes it. Returns false, with errno set where the
+  // system gave a reason, once any of the text could not be written.
+  bool Flush();
+
+  // All the text so far, when there is no stream.
+  const std::string& text() const { return held_; }
+
+ private:
+  std::FILE* stream_;
+  std::string held_;
+  bool failed_ = false;
+};
+
+}  // namespace lgt
