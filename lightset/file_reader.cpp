@@ -142,6 +142,42 @@ std::optional<std::pair<std::size_t, std::int16_t>> QuickComponent(std::string_v
   return std::pair{length, static_cast<std::int16_t>(value)};
 }
 
+unsigned Digit(char c) { return static_cast<unsigned char>(c - '0'); }
+
+// The usual colour line read in one pass: the keyword, blanks and three numbers of up to three
+// digits, each ending in a blank, a point (whose digits are dropped) or the line's end. Gives the
+// same colour as ParseColourTriple; anything else (a sign, a letter, a missing or longer number,
+// a line that reaches the scan limit) gives nothing, and ParseColourTriple reads it exactly.
+// The byte behind the line must be readable and neither a blank nor a digit (see ReadLine).
+std::optional<ColourRef> QuickColour(std::string_view line) {
+  if (line.size() >= static_cast<std::size_t>(kLastScanPos)) return std::nullopt;
+  const char* at = line.data() + 6;  // past the six characters that matched
+  const char* const end = line.data() + line.size();
+  while (at != end && *at != ' ') ++at;
+  ColourRef colour = 0;
+  for (int shift = 0; shift != 24; shift += 8) {
+    if (*at == '.') {
+      while (at != end && *at != ' ') ++at;  // the digits behind a point are dropped
+    }
+    while (*at == ' ') ++at;
+    // One to three digits without a branch on their count (which varies from number to number
+    // and would be mispredicted); a byte is read only when the one before it was a digit.
+    const unsigned first = Digit(at[0]);
+    if (first > 9) return std::nullopt;
+    const unsigned second = Digit(at[1]);
+    const bool two = second <= 9;
+    const char* const third = at + 1 + two;
+    const bool three = two && Digit(*third) <= 9;
+    const unsigned value = three ? first * 100 + second * 10 + Digit(*third)
+                           : two ? first * 10 + second
+                                 : first;
+    at = third + three;
+    if (*at != ' ' && *at != '.' && at != end) return std::nullopt;  // a fourth digit, a letter
+    colour |= static_cast<ColourRef>(std::min(value, 255u)) << shift;
+  }
+  return colour;
+}
+
 Parsed<ColourRef> ParseColourTriple(std::string_view text, const char* field) {
   const auto keywordEnd = Scan(text, IsBlank, false);
   if (!keywordEnd) return ScanFailure(text, field, "no blank after the keyword");
@@ -248,7 +284,9 @@ struct PendingText {
   }
 };
 
-// Reads one line into values and text; returns why the line cannot be read, if it cannot.
+// Reads one line into values and text; returns why the line cannot be read, if it cannot. The
+// byte behind the line is its line end, or the null that ends a std::string: never a blank or a
+// digit, so that the quick paths need not test for the end at every step.
 std::optional<LineFailure> ReadLine(std::string_view CurrentLine, std::size_t line,
                                     LoadedLightSetting& values, PendingText& text) {
   while (!CurrentLine.empty() && IsBlank(CurrentLine.front())) CurrentLine.remove_prefix(1);
@@ -267,6 +305,10 @@ std::optional<LineFailure> ReadLine(std::string_view CurrentLine, std::size_t li
   }
   for (const ColourRow& row : kColourRows) {
     if (prefix == row.prefix) {
+      if (const auto quick = QuickColour(CurrentLine)) {
+        values.*row.target = *quick;
+        return std::nullopt;
+      }
       auto colour = ParseColourTriple(CurrentLine, row.field);
       if (colour.failure) return colour.failure;
       values.*row.target = colour.value;
