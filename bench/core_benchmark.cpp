@@ -1,5 +1,5 @@
-// The core against its floors: reading a file against reading the same bytes and splitting them
-// into lines with memchr; an atomic save against a plain unflushed write of the same lines.
+// The core against its floors: reading a file against reading the same bytes and counting its
+// lines with memchr; an atomic save against a plain unflushed write of the same lines.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -26,30 +26,56 @@ const fs::path& Folder() {
   return folder;
 }
 
-// A valid file repeats the writer's fifteen lines; a junk file holds random lowercase lines.
-const fs::path& File(bool valid, long megabytes) {
-  static std::map<std::pair<bool, long>, fs::path> made;
-  fs::path& path = made[{valid, megabytes}];
-  if (!path.empty()) return path;
-  path = Folder() / ((valid ? "valid-" : "junk-") + std::to_string(megabytes) + "MB.lgt");
+// The files read: the writer's fifteen lines repeated (half of them empty); dense colour lines
+// ("suncolor R G B", random components); a realistic mix of hand-made lines (comments, names,
+// colours with fractions and extra blanks, values, unknown lines); random lowercase junk.
+enum class Kind { Valid, Dense, Mixed, Junk };
+
+std::string Block(Kind kind) {
+  std::mt19937 random(1);
+  auto component = [&] { return std::to_string(random() % 256); };
   std::string block;
-  if (valid) {
-    lightset::LightSetting setting{"Dusk",     "255 200 150", "255 255 255", "40 40 60",
-                                   "60 60 80", "50",          "180"};
-    while (block.size() < (1 << 20)) block += lightset::LightFileText(setting);
-  } else {
-    std::mt19937 random(1);
-    for (int i = 0; block.size() < (1 << 20); ++i)
-      block += i % 81 == 80 ? '\n' : static_cast<char>('a' + random() % 26);
+  while (block.size() < (1 << 20)) {
+    switch (kind) {
+      case Kind::Valid:
+        block += lightset::LightFileText({"Dusk", "255 200 150", "255 255 255", "40 40 60",
+                                          "60 60 80", "50", "180"});
+        break;
+      case Kind::Dense:
+        block += "suncolor " + component() + ' ' + component() + ' ' + component() + "\r\n";
+        break;
+      case Kind::Mixed:
+        block += "\\\\ dawn over the eastern ridge\r\nLightingSet \"Dawn " + component() +
+                 "\"\r\n  ambientcolor  " + component() + ".5 " + component() + "  " +
+                 component() + "\r\nterrainambientcolor " + component() + ' ' + component() +
+                 ' ' + component() + " warm\r\nsuninclination " + component() +
+                 "\r\nsunrotation 180.5\r\nfog 0.3\r\n\r\n";
+        break;
+      case Kind::Junk:
+        for (int i = 1; i < 81; ++i) block += static_cast<char>('a' + random() % 26);
+        block += '\n';
+        break;
+    }
   }
+  return block;
+}
+
+const fs::path& File(Kind kind, long megabytes) {
+  static std::map<std::pair<Kind, long>, fs::path> made;
+  fs::path& path = made[{kind, megabytes}];
+  if (!path.empty()) return path;
+  constexpr const char* kNames[] = {"valid", "dense", "mixed", "junk"};
+  path = Folder() /
+         (kNames[static_cast<int>(kind)] + ("-" + std::to_string(megabytes)) + "MB.lgt");
+  const std::string block = Block(kind);
   std::ofstream out(path, std::ios::binary);
   for (long written = 0; written < megabytes << 20; written += static_cast<long>(block.size()))
     out << block;
   return path;
 }
 
-void Reader(benchmark::State& state, bool valid) {
-  const fs::path& path = File(valid, state.range(0));
+void Reader(benchmark::State& state, Kind kind) {
+  const fs::path& path = File(kind, state.range(0));
   for (auto _ : state) {
     lightset::LoadedLightSetting setting;
     if (lightset::LoadLightFile(path, setting)) state.SkipWithError("the file did not read");
@@ -59,8 +85,8 @@ void Reader(benchmark::State& state, bool valid) {
                           static_cast<int64_t>(fs::file_size(path)));
 }
 
-void Floor(benchmark::State& state, bool valid) {
-  const fs::path& path = File(valid, state.range(0));
+void Floor(benchmark::State& state, Kind kind) {
+  const fs::path& path = File(kind, state.range(0));
   std::string buffer(1 << 16, '\0');
   for (auto _ : state) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -79,14 +105,15 @@ void Floor(benchmark::State& state, bool valid) {
                           static_cast<int64_t>(fs::file_size(path)));
 }
 
-void ReadValid(benchmark::State& state) { Reader(state, true); }
-void ReadValidFloor(benchmark::State& state) { Floor(state, true); }
-void ReadJunk(benchmark::State& state) { Reader(state, false); }
-void ReadJunkFloor(benchmark::State& state) { Floor(state, false); }
-BENCHMARK(ReadValid)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadValidFloor)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadJunk)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadJunkFloor)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+#define READER_BENCHMARKS(kind)                                                    \
+  void Read##kind(benchmark::State& state) { Reader(state, Kind::kind); }          \
+  void Read##kind##Floor(benchmark::State& state) { Floor(state, Kind::kind); }    \
+  BENCHMARK(Read##kind)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond); \
+  BENCHMARK(Read##kind##Floor)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)
+READER_BENCHMARKS(Valid);
+READER_BENCHMARKS(Dense);
+READER_BENCHMARKS(Mixed);
+READER_BENCHMARKS(Junk);
 
 const lightset::LightSetting kDusk{"Dusk",     "255 200 150", "255 255 255", "40 40 60",
                                    "60 60 80", "50",          "180"};
