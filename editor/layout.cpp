@@ -23,21 +23,27 @@ void FormLayout::CreateControls(HWND parent) {
   tooltip_ = nullptr;  // a window made again gets a tooltip control of its own
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   for (const ControlLayout& control : controls_) {
-    HWND created = CreateWindowExW(control.exStyle, control.windowClass, control.text,
-                                   WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                   instance, nullptr);
+    CreateWindowExW(control.exStyle, control.windowClass, control.text,
+                    WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+  }
+}
+
+void FormLayout::AddTooltips(HWND parent) {
+  if (tooltip_) return;
+  for (const ControlLayout& control : controls_) {
     if (!control.tooltip) continue;
     if (!tooltip_) {
-      tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
-                                 nullptr, instance, nullptr);
+      tooltip_ = CreateWindowExW(
+          WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+          reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     }
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = parent;
-    tool.uId = reinterpret_cast<UINT_PTR>(created);
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(parent, control.id));
     tool.lpszText = const_cast<wchar_t*>(control.tooltip);
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }

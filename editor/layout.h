@@ -39,6 +39,9 @@ class FormLayout {
   FormLayout& operator=(const FormLayout&) = delete;
 
   void CreateControls(HWND parent);
+  // Gives the controls their tooltips, once: called when the pointer first comes over the
+  // window, so that the tooltip control costs nothing until then.
+  void AddTooltips(HWND parent);
   // Places every control and gives it its font for dpi.
   void Apply(HWND parent, UINT dpi);
   // The outer size of a window whose client area is the layout's, at dpi.

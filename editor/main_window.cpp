@@ -108,6 +108,9 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_SETCURSOR:  // the pointer over the window or any control (they pass it up)
+      layout_.AddTooltips(hwnd_);
+      break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

@@ -22,6 +22,17 @@ HWND FileNameEdit(HWND dialog) {
 
 namespace {
 
+// The common dialog library is loaded when a dialog is first shown, not with the program: with
+// the printing libraries it brings, it would be a good part of the time to a ready window.
+// Returns its function of that name, or null when the library cannot be loaded.
+template <class Function>
+Function* CommonDialogs(const char* name) {
+  static HMODULE library = nullptr;  // constant-initialised: no guard
+  if (!library) library = LoadLibraryW(L"comdlg32.dll");
+  const FARPROC function = library ? GetProcAddress(library, name) : nullptr;
+  return reinterpret_cast<Function*>(reinterpret_cast<void*>(function));
+}
+
 // Room for the longest path the system takes (\\?\ paths of 32,767 characters).
 constexpr DWORD kPathBuffer = 32768;
 
@@ -89,7 +100,8 @@ class Win32Dialogs final : public SystemDialogs {
     request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     std::wstring startFolder;
     FitPathsToTheDialog(request, startFolder);
-    if (!GetOpenFileNameW(&request)) return {};
+    const auto open = CommonDialogs<decltype(GetOpenFileNameW)>("GetOpenFileNameW");
+    if (!open || !open(&request)) return {};
     file.resize(file.find(L'\0'));  // the path ends at the first NUL
     return file;
   }
@@ -102,7 +114,8 @@ class Win32Dialogs final : public SystemDialogs {
     request.rgbResult = static_cast<COLORREF>(initialColour);
     request.lpCustColors = customColours;
     request.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (!ChooseColorW(&request)) return -1;
+    const auto choose = CommonDialogs<decltype(ChooseColorW)>("ChooseColorW");
+    if (!choose || !choose(&request)) return -1;
     return static_cast<lightset::ColourRef>(request.rgbResult);
   }
 
@@ -123,14 +136,18 @@ class Win32Dialogs final : public SystemDialogs {
       request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
       std::wstring startFolder;
       FitPathsToTheDialog(request, startFolder);
-      if (GetSaveFileNameW(&request)) {
+      const auto save = CommonDialogs<decltype(GetSaveFileNameW)>("GetSaveFileNameW");
+      if (!save) return false;
+      if (save(&request)) {
         file.resize(file.find(L'\0'));
         fileName = std::move(file);
         return true;
       }
       // A proposed name that is no valid file name (a setting named "a:b") stops the dialog
       // from opening at all; open it again without one.
-      if (CommDlgExtendedError() != FNERR_INVALIDFILENAME) return false;
+      if (CommonDialogs<decltype(CommDlgExtendedError)>("CommDlgExtendedError")() !=
+          FNERR_INVALIDFILENAME)
+        return false;
       proposed.clear();
     }
     return false;

@@ -65,6 +65,9 @@ void ExpectLayout(HWND window, const std::vector<Expected>& controls) {
   if (const char* expectedDpi = std::getenv("KESTRUNE_EXPECT_DPI")) {
     EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(expectedDpi)));
   }
+  // Tooltips come when the pointer first does.
+  SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   HWND child = GetWindow(window, GW_CHILD);
   for (const Expected& expected : controls) {
     // Children come in creation order, which is the tab order.
