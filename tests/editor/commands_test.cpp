@@ -176,21 +176,6 @@ TEST_F(CommandsTest, TextBoxesTakeMoreThan30000TypedCharacters) {
   EXPECT_EQ(Text(IDC_TXTSUNROT), typed);  // typing keeps to the box's limit; WM_SETTEXT does not
 }
 
-TEST_F(CommandsTest, FailedSaveSaysWhyAndKeepsTheOldFile) {
-  FillDusk();
-  dialogs_.saveAnswers = {Wide(folder_ / "missing folder" / "Dusk"), Wide(folder_ / "Dusk")};
-  Command(IDM_SAVE);
-  ASSERT_EQ(dialogs_.messages.size(), 1u);
-  const std::wstring& text = dialogs_.messages[0].text;
-  EXPECT_TRUE(text.starts_with(L"The lighting set could not be saved.\n\n" +
-                               Wide(folder_ / "missing folder" / "Dusk.lgt") +
-                               L": cannot create a temporary file"))
-      << text;
-  EXPECT_EQ(dialogs_.messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-  Command(IDM_SAVE);
-  EXPECT_EQ(ReadBytes(folder_ / "Dusk.lgt"), kDuskFile) << "the next save works";
-}
-
 TEST_F(CommandsTest, OpenAppliesTheFileAndKeepsWhatItDoesNotMention) {
   FillDusk();
   WriteBytes(folder_ / "partial.lgt",
@@ -200,28 +185,6 @@ TEST_F(CommandsTest, OpenAppliesTheFileAndKeepsWhatItDoesNotMention) {
   EXPECT_EQ(dialogs_.openRequests, std::vector<std::wstring>{L"Open LGT|*.Lgt"});
   ExpectFields(L"Night", 0xFF0201, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"45");
   EXPECT_TRUE(dialogs_.messages.empty());
-}
-
-TEST_F(CommandsTest, FailedOpenChangesNothingAndNamesTheLine) {
-  FillDusk();
-  WriteBytes(folder_ / "bad.lgt",
-             "suncolor 1 2 3\r\n\r\nambientcolor red green blue\r\nsuninclination 9\r\n");
-  dialogs_.openAnswers = {Wide(folder_ / "bad.lgt"), Wide(folder_ / "absent.lgt"),
-                          Wide(folder_.path())};
-  for (int i = 0; i < 3; ++i) Command(IDM_OPEN);
-  ExpectFields(L"Dusk", 0x96C8FF, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"180");
-  ASSERT_EQ(dialogs_.messages.size(), 3u);
-  EXPECT_EQ(dialogs_.messages[0].text,
-            L"The lighting set could not be opened; nothing was changed.\n\n" +
-                Wide(folder_ / "bad.lgt") +
-                L"\nLine 3: ambient colour: the red number \"red\" is not a whole number");
-  EXPECT_NE(dialogs_.messages[1].text.find(Wide(folder_ / "absent.lgt") + L": cannot open: "),
-            std::wstring::npos);
-
-  WriteBytes(folder_ / "good.lgt", "sunrotation 7");
-  dialogs_.openAnswers = {Wide(folder_ / "good.lgt")};
-  Command(IDM_OPEN);
-  EXPECT_EQ(Text(IDC_TXTSUNROT), L"7") << "the next open works";
 }
 
 TEST_F(CommandsTest, CancelledOpenChangesNothing) {

@@ -31,12 +31,17 @@ class FaultsTest : public EditorTest {
     EXPECT_EQ(Text(IDC_TXTSUNINC), L"1");
     EXPECT_EQ(Text(IDC_TXTSUNROT), L"2");
   }
-  // Opens path; returns the message shown, or empty text when none was.
+  // Opens path; returns the message shown, or empty text when none was. A failure is an error.
   std::wstring Open(const fs::path& path) {
     dialogs_.messages.clear();
     dialogs_.openAnswers = {path.wstring()};
     Command(IDM_OPEN);
-    return dialogs_.messages.empty() ? L"" : dialogs_.messages.back().text;
+    return LastMessage();
+  }
+  std::wstring LastMessage() const {
+    if (dialogs_.messages.empty()) return L"";
+    EXPECT_EQ(dialogs_.messages.back().type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    return dialogs_.messages.back().text;
   }
   std::wstring Save(const fs::path& chosen) {
     dialogs_.messages.clear();
@@ -46,7 +51,7 @@ class FaultsTest : public EditorTest {
     // The question before replacing a file is no failure.
     std::erase_if(dialogs_.messages,
                   [](const ScriptedDialogs::Message& m) { return m.title == L"Confirm Save As"; });
-    return dialogs_.messages.empty() ? L"" : dialogs_.messages.back().text;
+    return LastMessage();
   }
 
   TempFolder folder_;
@@ -75,6 +80,8 @@ TEST_F(FaultsTest, FailuresAreToldAndChangeNothing) {
       {"open a broken file", false,
        [&] { return WriteBytes(old, "sunrotation 9\r\nsuncolor 1\r\n"), old; },
        L"\nLine 2: sun colour: the green number is missing"},
+      {"open a folder", false, [&] { return folder_.path(); },
+       L": cannot open: it is a folder, not a file"},
       {"save into a missing folder", true, [&] { return folder_ / "no such folder" / "a"; },
        L".lgt: cannot create a temporary file in its folder: "},
       {"save over a file another program holds", true, [&] { return hold(), old; },

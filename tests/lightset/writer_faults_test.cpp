@@ -53,31 +53,23 @@ void ExpectFailureLeavesOldFile(const TempFolder& folder, const fs::path& target
     EXPECT_EQ(entry.find(".tmp"), std::string::npos) << "left behind: " << entry;
 }
 
-TEST(WriterFaults, MissingFolder) {
+TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
   TempFolder folder;
-  const fs::path target = folder / "no such folder" / "a.lgt";
-  ExpectFailureLeavesOldFile(folder, target, WriteLightFile(target, NewSetting()),
-                             "cannot create a temporary file");
-  EXPECT_TRUE(folder.Entries().empty());
-}
-
-TEST(WriterFaults, ReadOnlyTarget) {
-  TempFolder folder;
-  const fs::path target = folder / "a.lgt";
-  WriteBytes(target, kOld);
-  fs::permissions(target, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+  fs::create_directory(folder / "a folder.lgt");
+  WriteBytes(folder / "read-only.lgt", kOld);
+  fs::permissions(folder / "read-only.lgt",
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
-  ExpectFailureLeavesOldFile(folder, target, WriteLightFile(target, NewSetting()), "read-only");
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.lgt"});
-}
-
-TEST(WriterFaults, TargetIsAFolder) {
-  TempFolder folder;
-  const fs::path target = folder / "a.lgt";
-  fs::create_directory(target);
-  ExpectFailureLeavesOldFile(folder, target, WriteLightFile(target, NewSetting()),
-                             "it is a folder");
-  EXPECT_TRUE(fs::is_directory(target));
+  const std::pair<const char*, const char*> cases[] = {
+      {"no such folder/a.lgt", "cannot create a temporary file"},
+      {"read-only.lgt", "read-only"},
+      {"a folder.lgt", "it is a folder"},
+  };
+  for (const auto& [name, reason] : cases)
+    ExpectFailureLeavesOldFile(folder, folder / name, WriteLightFile(folder / name, NewSetting()),
+                               reason);
+  EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"a folder.lgt", "read-only.lgt"}));
+  EXPECT_TRUE(fs::is_directory(folder / "a folder.lgt"));
 }
 
 #ifdef _WIN32
