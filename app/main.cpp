@@ -17,11 +17,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   editor::Main window(editor::WindowsDialogs());
   window.Show(instance, showCommand);
   window.OpenFiles(editor::FilesToOpen(GetCommandLineW()));
+  // The program ends when its last window is gone: the help window may outlive the main one.
   MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  while (window.IsOpen() && GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (window.PreTranslateMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return static_cast<int>(message.wParam);
+  return 0;
 }

@@ -1,13 +1,10 @@
 // Binds a C++ object to its window at WM_NCCREATE, so that messages reach the object's
-// HandleMessage; and ends the program when the last of its top-level windows is gone.
+// HandleMessage.
 #pragma once
 
 #include <windows.h>
 
 namespace editor {
-
-// How many windows made through BaseWindow exist; the message loop ends when it falls to 0.
-inline int liveTopLevelWindows = 0;
 
 template <class Derived>
 class BaseWindow {
@@ -61,7 +58,6 @@ class BaseWindow {
       self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
       self->hwnd_ = hwnd;
-      ++liveTopLevelWindows;
     } else {
       self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
@@ -70,7 +66,6 @@ class BaseWindow {
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
-      if (--liveTopLevelWindows == 0) PostQuitMessage(0);
     }
     return result;
   }

@@ -34,6 +34,8 @@ class Main : public BaseWindow<Main> {
   // since one lighting set is open at a time. Paths come from the command line or a drop.
   void OpenFiles(const std::vector<std::wstring>& paths);
   frmAbout& HelpWindow() { return about_; }
+  // True while the main window or the help window is open.
+  bool IsOpen() const { return hwnd_ || about_.Window(); }
 
  private:
   friend class BaseWindow<Main>;

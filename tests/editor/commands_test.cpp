@@ -294,20 +294,17 @@ TEST_F(EditorTest, ExitClosesBothWindowsAndEndsTheProgram) {
   Command(IDM_EXIT);
   EXPECT_FALSE(IsWindow(help));
   EXPECT_FALSE(IsWindow(main));
-  MSG message;
-  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+  EXPECT_FALSE(window_->IsOpen()) << "the program ends";
 }
 
 TEST_F(EditorTest, ClosingTheMainWindowLeavesTheHelpWindowRunning) {
   Command(IDM_HELP);
   HWND help = HelpWindow();
   SendMessageW(MainWindow(), WM_CLOSE, 0, 0);
-  MSG message;
   EXPECT_TRUE(IsWindow(help));
-  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+  EXPECT_TRUE(window_->IsOpen());
   SendMessageW(help, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-      << "the last window ends it";
+  EXPECT_FALSE(window_->IsOpen()) << "the last window ends it";
 }
 
 }  // namespace

@@ -58,7 +58,6 @@ int ScriptedDialogs::ShowMessage(HWND, const std::wstring& text, const std::wstr
 void PumpMessages(editor::Main* window) {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) continue;  // a closed program's; the next test starts anew
     if (window && window->PreTranslateMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
