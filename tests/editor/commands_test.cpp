@@ -44,15 +44,30 @@ class CommandsTest : public EditorTest {
   TempFolder folder_;
 };
 
-TEST_F(CommandsTest, SaveButtonAndMenuWriteTheFile) {
+TEST_F(CommandsTest, SaveWritesTheFileAsChosen) {
   FillDusk();
-  dialogs_.saveAnswers = {Wide(folder_ / "Dusk"), Wide(folder_ / "Again")};
+  dialogs_.saveAnswers = {Wide(folder_ / "Dusk"), Wide(folder_ / "Again"), std::nullopt};
+  for (const wchar_t* chosen : {L"b.lgt", L"c.LGT", L"d.Lgt", L"e.lgt.txt", L"f.lg"})
+    dialogs_.saveAnswers.push_back(Wide(folder_ / chosen));
   ClickButton(IDC_CMDSAVE);
-  Command(IDM_SAVE);
-  EXPECT_EQ(dialogs_.saveRequests, (std::vector<std::wstring>{L"Dusk|.LGT", L"Dusk|.LGT"}));
+  for (int i = 0; i < 7; ++i) Command(IDM_SAVE);  // the third is cancelled
+  EXPECT_EQ(dialogs_.saveRequests, std::vector<std::wstring>(8, L"Dusk|.LGT"));
   EXPECT_EQ(ReadBytes(folder_ / "Dusk.lgt"), kDuskFile);
   EXPECT_EQ(ReadBytes(folder_ / "Again.lgt"), kDuskFile);
+  EXPECT_EQ(folder_.Entries(), (std::vector<std::string>{"Again.lgt", "Dusk.lgt", "b.lgt", "c.LGT",
+                                                         "d.Lgt", "e.lgt.txt.lgt", "f.lg.lgt"}));
   EXPECT_TRUE(dialogs_.messages.empty());
+
+  // Numbers are written as typed, without a range check.
+  Type(IDC_TXTNAME, L"");
+  Type(IDC_TXTSUNINC, L" 4.5E1");
+  Type(IDC_TXTSUNROT, L"720");
+  dialogs_.saveAnswers = {Wide(folder_ / "x")};
+  Command(IDM_SAVE);
+  const std::string file = ReadBytes(folder_ / "x.lgt");
+  EXPECT_NE(file.find("\r\nLightingSet \"\"\r\n"), std::string::npos);
+  EXPECT_NE(file.find("\r\nsuninclination  4.5E1\r\n"), std::string::npos);
+  EXPECT_TRUE(file.ends_with(" sunrotation 720\r\n"));
 }
 
 TEST_F(CommandsTest, NumbersOnlyMessageStopsTheSave) {
@@ -68,17 +83,6 @@ TEST_F(CommandsTest, NumbersOnlyMessageStopsTheSave) {
     EXPECT_EQ(dialogs_.messages[0].type, static_cast<UINT>(MB_OK)) << "an OK button, no icon";
   }
   EXPECT_TRUE(dialogs_.saveRequests.empty());
-}
-
-TEST_F(CommandsTest, NumbersAreWrittenAsTypedWithoutARangeCheck) {
-  Type(IDC_TXTSUNINC, L" 4.5E1");
-  Type(IDC_TXTSUNROT, L"720");
-  dialogs_.saveAnswers = {Wide(folder_ / "x")};
-  Command(IDM_SAVE);
-  const std::string file = ReadBytes(folder_ / "x.lgt");
-  EXPECT_NE(file.find("\r\nLightingSet \"\"\r\n"), std::string::npos);
-  EXPECT_NE(file.find("\r\nsuninclination  4.5E1\r\n"), std::string::npos);
-  EXPECT_TRUE(file.ends_with(" sunrotation 720\r\n"));
 }
 
 TEST_F(CommandsTest, NamesTheFileCannotCarryAreRefused) {
@@ -133,23 +137,6 @@ TEST_F(CommandsTest, CodePageTextThatCannotBeShownExactlyIsNamed) {
   EXPECT_EQ(dialogs_.messages[0].type, MB_OK | MB_ICONWARNING);
 }
 
-TEST_F(CommandsTest, CancelledSaveWritesNothing) {
-  FillDusk();
-  Command(IDM_SAVE);  // no answer scripted: the dialog is cancelled
-  EXPECT_EQ(dialogs_.saveRequests.size(), 1u);
-  EXPECT_TRUE(folder_.Entries().empty());
-  EXPECT_TRUE(dialogs_.messages.empty());
-}
-
-TEST_F(CommandsTest, LgtIsAppendedOnlyWhenMissing) {
-  FillDusk();
-  for (const wchar_t* chosen : {L"a", L"b.lgt", L"c.LGT", L"d.Lgt", L"e.lgt.txt", L"f.lg"})
-    dialogs_.saveAnswers.push_back(Wide(folder_ / chosen));
-  for (int i = 0; i < 6; ++i) Command(IDM_SAVE);
-  EXPECT_EQ(folder_.Entries(), (std::vector<std::string>{"a.lgt", "b.lgt", "c.LGT", "d.Lgt",
-                                                         "e.lgt.txt.lgt", "f.lg.lgt"}));
-}
-
 TEST_F(CommandsTest, ReplacingAFileIsAskedFirst) {
   FillDusk();
   const auto target = folder_ / "Dusk.lgt";
@@ -180,17 +167,12 @@ TEST_F(CommandsTest, OpenAppliesTheFileAndKeepsWhatItDoesNotMention) {
   FillDusk();
   WriteBytes(folder_ / "partial.lgt",
              "  suncolour 1.9 2 300\r\nsunrotation  45 \r\nLightingSet x \"Night\" y\n");
+  Command(IDM_OPEN);  // no answer scripted: the dialog is cancelled and nothing changes
+  ExpectFields(L"Dusk", 0x96C8FF, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"180");
   dialogs_.openAnswers = {Wide(folder_ / "partial.lgt")};
   Command(IDM_OPEN);
-  EXPECT_EQ(dialogs_.openRequests, std::vector<std::wstring>{L"Open LGT|*.Lgt"});
+  EXPECT_EQ(dialogs_.openRequests, std::vector<std::wstring>(2, L"Open LGT|*.Lgt"));
   ExpectFields(L"Night", 0xFF0201, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"45");
-  EXPECT_TRUE(dialogs_.messages.empty());
-}
-
-TEST_F(CommandsTest, CancelledOpenChangesNothing) {
-  FillDusk();
-  Command(IDM_OPEN);
-  ExpectFields(L"Dusk", 0x96C8FF, 0xFFFFFF, 0x3C2828, 0x503C3C, L"50", L"180");
   EXPECT_TRUE(dialogs_.messages.empty());
 }
 
@@ -287,24 +269,20 @@ TEST_F(EditorTest, HelpOpensOneWindowThatClosesAndReopens) {
   EXPECT_EQ(Text(IDC_TXTNAME), L"still editable");
 }
 
-TEST_F(EditorTest, ExitClosesBothWindowsAndEndsTheProgram) {
+TEST_F(EditorTest, TheProgramRunsUntilItsLastWindowIsGone) {
   Command(IDM_HELP);
-  HWND help = HelpWindow();
-  HWND main = MainWindow();
-  Command(IDM_EXIT);
-  EXPECT_FALSE(IsWindow(help));
-  EXPECT_FALSE(IsWindow(main));
-  EXPECT_FALSE(window_->IsOpen()) << "the program ends";
-}
-
-TEST_F(EditorTest, ClosingTheMainWindowLeavesTheHelpWindowRunning) {
-  Command(IDM_HELP);
-  HWND help = HelpWindow();
   SendMessageW(MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(IsWindow(help));
-  EXPECT_TRUE(window_->IsOpen());
-  SendMessageW(help, WM_CLOSE, 0, 0);
-  EXPECT_FALSE(window_->IsOpen()) << "the last window ends it";
+  EXPECT_TRUE(IsWindow(HelpWindow()));
+  EXPECT_TRUE(window_->IsOpen()) << "the help window outlives the main window";
+  SendMessageW(HelpWindow(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(window_->IsOpen());
+
+  window_->Show(GetModuleHandleW(nullptr), SW_SHOW);
+  Command(IDM_HELP);
+  HWND help = HelpWindow();
+  Command(IDM_EXIT);
+  EXPECT_FALSE(IsWindow(help)) << "Exit closes both";
+  EXPECT_FALSE(window_->IsOpen());
 }
 
 }  // namespace
