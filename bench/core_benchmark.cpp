@@ -38,17 +38,17 @@ std::string Block(Kind kind) {
   while (block.size() < (1 << 20)) {
     switch (kind) {
       case Kind::Valid:
-        block += lightset::LightFileText({"Dusk", "255 200 150", "255 255 255", "40 40 60",
-                                          "60 60 80", "50", "180"});
+        block += lightset::LightFileText(
+            {"Dusk", "255 200 150", "255 255 255", "40 40 60", "60 60 80", "50", "180"});
         break;
       case Kind::Dense:
         block += "suncolor " + component() + ' ' + component() + ' ' + component() + "\r\n";
         break;
       case Kind::Mixed:
         block += "\\\\ dawn over the eastern ridge\r\nLightingSet \"Dawn " + component() +
-                 "\"\r\n  ambientcolor  " + component() + ".5 " + component() + "  " +
-                 component() + "\r\nterrainambientcolor " + component() + ' ' + component() +
-                 ' ' + component() + " warm\r\nsuninclination " + component() +
+                 "\"\r\n  ambientcolor  " + component() + ".5 " + component() + "  " + component() +
+                 "\r\nterrainambientcolor " + component() + ' ' + component() + ' ' + component() +
+                 " warm\r\nsuninclination " + component() +
                  "\r\nsunrotation 180.5\r\nfog 0.3\r\n\r\n";
         break;
       case Kind::Junk:
@@ -65,8 +65,7 @@ const fs::path& File(Kind kind, long megabytes) {
   fs::path& path = made[{kind, megabytes}];
   if (!path.empty()) return path;
   constexpr const char* kNames[] = {"valid", "dense", "mixed", "junk"};
-  path = Folder() /
-         (kNames[static_cast<int>(kind)] + ("-" + std::to_string(megabytes)) + "MB.lgt");
+  path = Folder() / (kNames[static_cast<int>(kind)] + ("-" + std::to_string(megabytes)) + "MB.lgt");
   const std::string block = Block(kind);
   std::ofstream out(path, std::ios::binary);
   for (long written = 0; written < megabytes << 20; written += static_cast<long>(block.size()))

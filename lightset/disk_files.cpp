@@ -286,7 +286,8 @@ std::optional<std::string> FollowLinks(std::string path, int& error) {
       return {};
     }
     link.resize(static_cast<std::size_t>(length));
-    path = link.starts_with('/') ? link : FolderOf(path) + '/' + link;
+    if (!link.starts_with('/')) link.insert(0, FolderOf(path) + '/');
+    path = std::move(link);
   }
   error = ELOOP;
   return {};
