@@ -28,7 +28,8 @@ namespace {
 template <class Function>
 Function* CommonDialogs(const char* name) {
   static HMODULE library = nullptr;  // constant-initialised: no guard
-  if (!library) library = LoadLibraryW(L"comdlg32.dll");
+  // From the system folder only: a library of that name beside the program is never taken.
+  if (!library) library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   const FARPROC function = library ? GetProcAddress(library, name) : nullptr;
   return reinterpret_cast<Function*>(reinterpret_cast<void*>(function));
 }
