@@ -22,15 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(
-                        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0)),
-                    L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                      static_cast<int>(wide.size()));
-  return wide;
-}
-
 // Quotes one argument so that the C runtime's parser gives it back unchanged.
 std::wstring Quote(const std::wstring& argument) {
   std::wstring quoted = L"\"";
@@ -48,50 +39,32 @@ std::wstring Quote(const std::wstring& argument) {
   return quoted + L"\"";
 }
 
-// A pipe whose write end the child inherits; its buffer holds everything the tests' programs
-// print, so the child never waits for a reader.
-struct Pipe {
-  HANDLE read = nullptr;
-  HANDLE write = nullptr;
-  Pipe() {
-    SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
-    CreatePipe(&read, &write, &security, 1 << 20);
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  }
-  std::string ReadAll() {
-    std::string text;
-    char buffer[4096];
-    for (DWORD count = 0; ReadFile(read, buffer, sizeof buffer, &count, nullptr) && count > 0;)
-      text.append(buffer, count);
-    CloseHandle(read);
-    return text;
-  }
-};
+HANDLE Inherited(const fs::path& path, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                     disposition, 0, nullptr);
+}
 
 }  // namespace
 
 ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>& arguments,
                          const fs::path& outputTo) {
   std::wstring commandLine = Quote(program.wstring());
-  for (const std::string& argument : arguments) commandLine += L" " + Quote(Wide(argument));
-  Pipe out, err;
+  for (const std::string& argument : arguments)
+    commandLine += L" " + Quote(fs::u8path(argument).wstring());
+  TempFolder folder;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  const HANDLE output = outputTo.empty() ? out.write
-                                         : CreateFileW(outputTo.c_str(), GENERIC_WRITE,
-                                                       FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                       &inherited, OPEN_EXISTING, 0, nullptr);
-  startup.hStdOutput = output;
-  startup.hStdError = err.write;
+  startup.hStdOutput = outputTo.empty() ? Inherited(folder / "out", CREATE_ALWAYS)
+                                        : Inherited(outputTo, OPEN_EXISTING);
+  startup.hStdError = Inherited(folder / "err", CREATE_ALWAYS);
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-  CloseHandle(out.write);
-  CloseHandle(err.write);
-  if (output != out.write) CloseHandle(output);
+  CloseHandle(startup.hStdOutput);
+  CloseHandle(startup.hStdError);
   if (!started) throw std::runtime_error("cannot start " + program.string());
   // A program that hangs fails its test instead of stopping the whole run.
   if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
@@ -100,7 +73,8 @@ ProcessResult RunProcess(const fs::path& program, const std::vector<std::string>
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return {static_cast<int>(exitCode), out.ReadAll(), err.ReadAll()};
+  return {static_cast<int>(exitCode), outputTo.empty() ? ReadBytes(folder / "out") : "",
+          ReadBytes(folder / "err")};
 }
 
 fs::path BesideThisProgram(const std::string& name) {
