@@ -125,23 +125,6 @@ Parsed<std::int16_t> ToComponent(std::string_view TokenText, const char* field, 
   return static_cast<std::int16_t>(value);
 }
 
-// The usual colour number, up to five digits before a blank, a point or the end, read in one
-// pass: returns its length and value. Anything else (a sign, a letter, a longer number, one out
-// of range) returns nothing and takes the full path with its exact checks and messages.
-std::optional<std::pair<std::size_t, std::int16_t>> QuickComponent(std::string_view text) {
-  std::size_t length = 0;
-  int value = 0;
-  for (; length < text.size() && length < 5; ++length) {
-    const char c = text[length];
-    if (c == ' ' || c == '.') break;
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  const bool ended = length == text.size() || text[length] == ' ' || text[length] == '.';
-  if (length == 0 || !ended || value > 32767) return std::nullopt;
-  return std::pair{length, static_cast<std::int16_t>(value)};
-}
-
 unsigned Digit(char c) { return static_cast<unsigned char>(c - '0'); }
 
 // The usual colour line read in one pass: the keyword, blanks and three numbers of up to three
@@ -190,11 +173,6 @@ Parsed<ColourRef> ParseColourTriple(std::string_view text, const char* field) {
     // blanks; a line that ends first leaves an empty number.
     if (!text.starts_with(' ')) text.remove_prefix(std::min(text.find(' '), text.size()));
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    if (const auto quick = QuickComponent(text)) {
-      components[TokenCount] = quick->second;
-      text.remove_prefix(quick->first);
-      continue;
-    }
     const auto tokenEnd = Scan(
         text, [](char c) { return c == ' ' || c == '.'; }, true);
     if (!tokenEnd) return LineFailure{nullptr, kTooLong};
