@@ -146,9 +146,8 @@ class Win32Dialogs final : public SystemDialogs {
       }
       // A proposed name that is no valid file name (a setting named "a:b") stops the dialog
       // from opening at all; open it again without one.
-      if (CommonDialogs<decltype(CommDlgExtendedError)>("CommDlgExtendedError")() !=
-          FNERR_INVALIDFILENAME)
-        return false;
+      const auto failure = CommonDialogs<decltype(CommDlgExtendedError)>("CommDlgExtendedError");
+      if (!failure || failure() != FNERR_INVALIDFILENAME) return false;
       proposed.clear();
     }
     return false;
