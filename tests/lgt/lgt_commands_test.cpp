@@ -65,9 +65,9 @@ TEST(LgtCommands, DoWhatTheirHelpSays) {
     std::string text = dusk;
     return text.replace(text.find(from), from.size(), to);
   };
-  const std::string values = "--sun-inclination", numbers[] = {"1", "--sun-rotation", "2"};
-  auto valid = [&](std::vector<std::string> arguments) {
-    arguments.insert(arguments.end(), {values, numbers[0], numbers[1], numbers[2]});
+  // The arguments and the two numbers a write needs.
+  auto valid = [](std::vector<std::string> arguments) {
+    arguments.insert(arguments.end(), {"--sun-inclination", "1", "--sun-rotation", "2"});
     return arguments;
   };
   const std::string badColour = "…is not a colour: give three whole numbers 0 to 255…";
