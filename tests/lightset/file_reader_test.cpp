@@ -61,6 +61,7 @@ TEST(ParseLightText, ReadsWhatItRecognisesAndIgnoresTheRest) {
        {.SunSpecular = Rgb(9, 99, 255)}},
       {"points, blanks and dropped digits", "suncolor 1.5.x   2.  3.", {.SunColour = Rgb(1, 2, 3)}},
       {"case-sensitive", "lightingset \"a\"\nSunColor 1 2 3\nSUNROTATION 5", {}},
+      {"all six characters count", "suncoX 1 2 3\nLightX \"a\"\nsunroX 5\nsuninX 6", {}},
       {"tab before a keyword", "\tsuncolor 1 2 3", {}},
       {"line of blanks and short lines", "     \r\nsun\r\nsunro\r\n", {}},
       {"comment mark", "\\\\suncolor 1 2 3\r\n \\\\sunrotation 9", {}},
@@ -144,8 +145,8 @@ TEST(ParseLightText, StopsAtTheFirstBadLineAndReturnsNothing) {
       {"no blank within 32,766 characters", "suncol" + std::string(32760, 'x'), 1,
        "no blank after the keyword"},
       {"no blank within 32,767 characters", "suncol" + std::string(32761, 'x'), 1, "line too long"},
-      {"DEL shown escaped", "suncolor 1\x7f 2 3", 1,
-       "the red number \"1\\x7F\" is not a whole number"},
+      {"DEL shown escaped, ~ as it is", "suncolor 1~\x7f 2 3", 1,
+       "the red number \"1~\\x7F\" is not a whole number"},
       {"token shown short and printable", "suncolor \x01\xff" + longRun.substr(0, 100) + " 1 1", 1,
        "the red number \"\\x01\\xFFxxxxxxxxxxxxxxxxxxxxxx...\" is not a whole number"},
   };
