@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "editor/colour_swatch.h"
 #include "editor/window_text.h"
 
@@ -18,6 +20,9 @@ class EditorEnvironment : public ::testing::Environment {
     InitCommonControlsEx(&controls);
   }
 };
+
+constexpr int kValueIds[] = {IDC_TXTNAME,       IDC_PICSUNCOL, IDC_PICSUNSPEC, IDC_PICAMBCOL,
+                             IDC_PICTERRAMBCOL, IDC_TXTSUNINC, IDC_TXTSUNROT};
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new EditorEnvironment);
 
@@ -44,9 +49,9 @@ lightset::ColourRef ScriptedDialogs::PickColour(HWND, lightset::ColourRef initia
 
 bool ScriptedDialogs::ShowSaveDialog(HWND, std::wstring& fileName, const std::wstring& filter) {
   saveRequests.push_back(fileName + L"|" + filter);
-  const auto answer = Next<std::optional<std::wstring>>(saveAnswers, std::nullopt);
-  if (answer) fileName = *answer;
-  return answer.has_value();
+  const auto answer = Next<std::wstring>(saveAnswers, L"");
+  if (!answer.empty()) fileName = answer;
+  return !answer.empty();
 }
 
 int ScriptedDialogs::ShowMessage(HWND, const std::wstring& text, const std::wstring& title,
@@ -65,7 +70,7 @@ void PumpMessages(editor::Main* window) {
 }
 
 void EditorTest::SetUp() {
-  window_ = std::make_unique<editor::Main>(dialogs_);
+  window_ = std::make_unique<editor::Main>(*shown_);
   window_->Show(GetModuleHandleW(nullptr), SW_SHOW);
   PumpMessages(window_.get());
 }
@@ -84,6 +89,23 @@ void EditorTest::ClickSwatch(int id) const {
 
 lightset::ColourRef EditorTest::SwatchColour(int id) const {
   return editor::GetSwatchColour(Item(id));
+}
+
+std::vector<std::wstring> EditorTest::Values() const {
+  std::vector<std::wstring> values;
+  for (const int id : kValueIds) values.push_back(Text(id));
+  return values;
+}
+
+void EditorTest::SetValues(const std::vector<std::wstring>& values) const {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    int red = 0, green = 0, blue = 0;
+    if (i < 1 || i > 4) {
+      Type(kValueIds[i], values[i]);
+    } else if (swscanf(values[i].c_str(), L"%d %d %d", &red, &green, &blue) == 3) {
+      editor::SetSwatchColour(Item(kValueIds[i]), RGB(red, green, blue));
+    }
+  }
 }
 
 }  // namespace editor_testing

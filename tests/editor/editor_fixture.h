@@ -7,7 +7,6 @@
 
 #include <deque>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,10 +23,9 @@ class ScriptedDialogs final : public editor::SystemDialogs {
     UINT type;
   };
 
-  std::deque<std::wstring> openAnswers;                 // "" cancels
-  std::deque<lightset::ColourRef> colourAnswers;        // -1 cancels
-  std::deque<std::optional<std::wstring>> saveAnswers;  // nothing cancels
-  std::deque<int> messageAnswers;                       // IDOK when empty
+  std::deque<std::wstring> openAnswers, saveAnswers;  // "" cancels
+  std::deque<lightset::ColourRef> colourAnswers;      // -1 cancels
+  std::deque<int> messageAnswers;                     // IDOK when empty
 
   std::vector<std::wstring> openRequests;  // "title|pattern"
   std::vector<lightset::ColourRef> colourRequests;
@@ -41,6 +39,9 @@ class ScriptedDialogs final : public editor::SystemDialogs {
   int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
                   UINT type) override;
 };
+
+inline const std::vector<std::wstring> kDuskValues = {
+    L"Dusk", L"255 200 150", L"255 255 255", L"40 40 60", L"60 60 80", L"50", L"180"};
 
 // Runs the messages waiting for this thread through the program's own loop.
 void PumpMessages(editor::Main* window = nullptr);
@@ -59,8 +60,13 @@ class EditorTest : public ::testing::Test {
   void ClickButton(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
   void ClickSwatch(int id) const;
   lightset::ColourRef SwatchColour(int id) const;
+  // The seven values as the window shows them: the name, the swatches' colours as "R G B" in the
+  // file's order, and the two numbers.
+  std::vector<std::wstring> Values() const;
+  void SetValues(const std::vector<std::wstring>& values) const;
 
   ScriptedDialogs dialogs_;
+  editor::SystemDialogs* shown_ = &dialogs_;  // the dialogs the window is made with
   std::unique_ptr<editor::Main> window_;
 };
 

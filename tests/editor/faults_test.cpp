@@ -3,7 +3,6 @@
 #include <functional>
 #include <utility>
 
-#include "editor/colour_swatch.h"
 #include "editor_fixture.h"
 #include "support/temp_folder.h"
 
@@ -16,42 +15,27 @@ using testing_support::TempFolder;
 using testing_support::WriteBytes;
 using namespace std::string_literals;
 
+const std::vector<std::wstring> kBefore = {
+    L"Before", L"3 2 1", L"255 255 255", L"255 255 255", L"255 255 255", L"1", L"2"};
+
 class FaultsTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
-    Type(IDC_TXTNAME, L"Before");
-    editor::SetSwatchColour(Item(IDC_PICSUNCOL), 0x010203);
-    Type(IDC_TXTSUNINC, L"1");
-    Type(IDC_TXTSUNROT, L"2");
+    SetValues(kBefore);
   }
-  void ExpectUnchanged() {
-    EXPECT_EQ(Text(IDC_TXTNAME), L"Before");
-    EXPECT_EQ(SwatchColour(IDC_PICSUNCOL), 0x010203);
-    EXPECT_EQ(Text(IDC_TXTSUNINC), L"1");
-    EXPECT_EQ(Text(IDC_TXTSUNROT), L"2");
-  }
-  // Opens path; returns the message shown, or empty text when none was. A failure is an error.
-  std::wstring Open(const fs::path& path) {
+  // Opens or saves path as the dialog chose it; returns the message shown ("" when none was).
+  std::wstring Run(int command, const fs::path& path) {
     dialogs_.messages.clear();
-    dialogs_.openAnswers = {path.wstring()};
-    Command(IDM_OPEN);
-    return LastMessage();
-  }
-  std::wstring LastMessage() const {
-    if (dialogs_.messages.empty()) return L"";
-    EXPECT_EQ(dialogs_.messages.back().type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-    return dialogs_.messages.back().text;
-  }
-  std::wstring Save(const fs::path& chosen) {
-    dialogs_.messages.clear();
-    dialogs_.saveAnswers = {chosen.wstring()};
+    dialogs_.openAnswers = dialogs_.saveAnswers = {path.wstring()};
     dialogs_.messageAnswers = {IDYES};
-    Command(IDM_SAVE);
+    Command(command);
     // The question before replacing a file is no failure.
     std::erase_if(dialogs_.messages,
                   [](const ScriptedDialogs::Message& m) { return m.title == L"Confirm Save As"; });
-    return LastMessage();
+    if (dialogs_.messages.empty()) return L"";
+    EXPECT_EQ(dialogs_.messages.back().type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    return dialogs_.messages.back().text;
   }
 
   TempFolder folder_;
@@ -66,50 +50,40 @@ TEST_F(FaultsTest, FailuresAreToldAndChangeNothing) {
   auto hold = [&] {
     holder = CreateFileW(old.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   };
-  struct Case {
-    const char* what;
-    bool save;
+  const std::wstring notOpened = L"The lighting set could not be opened; nothing was changed.\n\n",
+                     notSaved = L"The lighting set could not be saved.\n\n";
+  const struct {
+    int command;
     std::function<fs::path()> prepare;  // the path chosen in the dialog
-    std::wstring message;               // what the message holds after the path
+    std::wstring start, message;        // what the message holds before and after the path
+  } cases[] = {
+      // clang-format off
+      {IDM_OPEN, [&] { return folder_ / "absent.lgt"; }, notOpened, L": cannot open: No such file or directory"},
+      {IDM_OPEN, [&] { return hold(), old; }, notOpened, L": cannot open: Permission denied"},
+      {IDM_OPEN, [&] { return WriteBytes(old, "sunrotation 9\r\nsuncolor 1\r\n"), old; }, notOpened, L"\nLine 2: sun colour: the green number is missing"},
+      {IDM_OPEN, [&] { return folder_.path(); }, notOpened, L": cannot open: it is a folder, not a file"},
+      {IDM_SAVE, [&] { return folder_ / "no such folder" / "a"; }, notSaved, L".lgt: cannot create a temporary file in its folder: "},
+      {IDM_SAVE, [&] { return hold(), old; }, notSaved, L": cannot replace the file: "},
+      // clang-format on
   };
-  const Case cases[] = {
-      {"open a missing file", false, [&] { return folder_ / "absent.lgt"; },
-       L": cannot open: No such file or directory"},
-      {"open a file another program holds", false, [&] { return hold(), old; },
-       L": cannot open: Permission denied"},
-      {"open a broken file", false,
-       [&] { return WriteBytes(old, "sunrotation 9\r\nsuncolor 1\r\n"), old; },
-       L"\nLine 2: sun colour: the green number is missing"},
-      {"open a folder", false, [&] { return folder_.path(); },
-       L": cannot open: it is a folder, not a file"},
-      {"save into a missing folder", true, [&] { return folder_ / "no such folder" / "a"; },
-       L".lgt: cannot create a temporary file in its folder: "},
-      {"save over a file another program holds", true, [&] { return hold(), old; },
-       L": cannot replace the file: "},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     WriteBytes(old, "old bytes");
     const fs::path path = c.prepare();
-    const std::wstring message = c.save ? Save(path) : Open(path);
+    const std::wstring message = Run(c.command, path);
     if (holder != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(holder, INVALID_HANDLE_VALUE));
-    EXPECT_TRUE(message.starts_with(c.save ? L"The lighting set could not be saved.\n\n"
-                                           : L"The lighting set could not be opened; nothing "
-                                             L"was changed.\n\n"))
-        << c.what << ": " << message;
-    EXPECT_NE(message.find(path.wstring() + c.message), std::wstring::npos)
-        << c.what << ": " << message;
-    ExpectUnchanged();
-    if (c.save) {
-      EXPECT_EQ(ReadBytes(old), "old bytes") << c.what;
+    EXPECT_TRUE(message.starts_with(c.start + path.wstring() + c.message)) << message;
+    EXPECT_EQ(Values(), kBefore);
+    if (c.command == IDM_SAVE) {
+      EXPECT_EQ(ReadBytes(old), "old bytes") << message;
     }
-    EXPECT_EQ(Save(old), L"") << c.what << ": the next save works";
-    EXPECT_EQ(Open(old), L"") << c.what << ": the next open works";
+    EXPECT_EQ(Run(IDM_SAVE, old), L"") << message << ": the next save works";
+    EXPECT_EQ(Run(IDM_OPEN, old), L"") << message << ": the next open works";
   }
 }
 
 TEST_F(FaultsTest, ATextBoxShowsItsTextUpToANul) {
   WriteBytes(folder_ / "zero.lgt", "LightingSet \"a\0b\"\r\nsunrotation 4\0005"s);
-  EXPECT_EQ(Open(folder_ / "zero.lgt"), L"");
+  EXPECT_EQ(Run(IDM_OPEN, folder_ / "zero.lgt"), L"");
   EXPECT_EQ(Text(IDC_TXTNAME), L"a");
   EXPECT_EQ(Text(IDC_TXTSUNROT), L"4");
 }
@@ -120,12 +94,11 @@ TEST_F(FaultsTest, PathsLongerThan260CharactersWork) {
   for (int i = 0; i < 6; ++i) deep /= std::string(50, static_cast<char>('a' + i));
   ASSERT_GT(deep.wstring().size(), 260u);
   fs::create_directories(L"\\\\?\\" + deep.wstring());
-  const fs::path chosen = deep / "Dusk";
-  EXPECT_EQ(Save(chosen), L"");
+  EXPECT_EQ(Run(IDM_SAVE, deep / "Dusk"), L"");
   Type(IDC_TXTNAME, L"");
-  EXPECT_EQ(Open(deep / "Dusk.lgt"), L"");
-  EXPECT_EQ(Text(IDC_TXTNAME), L"Before");
-  EXPECT_EQ(Save(chosen), L"");
+  EXPECT_EQ(Run(IDM_OPEN, deep / "Dusk.lgt"), L"");
+  EXPECT_EQ(Values(), kBefore);
+  EXPECT_EQ(Run(IDM_SAVE, deep / "Dusk"), L"");
   EXPECT_TRUE(dialogs_.messageAnswers.empty()) << "the file was found and replacing it asked";
   // The library's removal does not reach that deep; take it apart level by level.
   DeleteFileW((L"\\\\?\\" + (deep / "Dusk.lgt").wstring()).c_str());
