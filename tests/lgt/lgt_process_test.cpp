@@ -1,7 +1,6 @@
 // The built lgt program, run as a script runs it: what only a real process shows.
 #include <gtest/gtest.h>
 
-#include "lgt_program.h"
 #include "support/dusk.h"
 #include "support/run_process.h"
 #include "support/temp_folder.h"
@@ -14,8 +13,15 @@ using testing_support::ReadBytes;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
-using lgt_testing::Lgt;
-using lgt_testing::Utf8;
+ProcessResult Lgt(const std::vector<std::string>& arguments) {
+  return testing_support::RunProcess(testing_support::BesideThisProgram("lgt"), arguments);
+}
+
+// A path as the UTF-8 text lgt takes on its command line.
+std::string Utf8(const fs::path& path) {
+  const auto text = path.u8string();
+  return {text.begin(), text.end()};
+}
 
 // Arguments arrive as the system gives them (UTF-16 on Windows, "é" in the name), output lines
 // end in LF alone, and the exit status is the command's.

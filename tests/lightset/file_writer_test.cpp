@@ -12,29 +12,29 @@ namespace {
 using testing_support::ReadBytes;
 using testing_support::TempFolder;
 
-LightSetting Dusk() {
-  LightSetting dusk;
-  dusk.Name = "Dusk";
-  dusk.SunColour = "255 200 150";
-  dusk.SunSpecular = "255 255 255";
-  dusk.AmbientColour = "40 40 60";
-  dusk.TerrainAmbientColour = "60 60 80";
-  dusk.SunInclination = "50";
-  dusk.SunRotation = "180";
-  return dusk;
-}
+const LightSetting kDusk = {.Name = "Dusk",
+                            .SunColour = "255 200 150",
+                            .SunSpecular = "255 255 255",
+                            .AmbientColour = "40 40 60",
+                            .TerrainAmbientColour = "60 60 80",
+                            .SunInclination = "50",
+                            .SunRotation = "180"};
 
-using testing_support::kDuskFile;
-
-TEST(WriteLightFile, WritesTheFifteenLinesExactly) {
+TEST(WriteLightFile, WritesTheFifteenLinesExactlyOverWhatWasThere) {
   TempFolder folder;
-  ASSERT_EQ(WriteLightFile(folder / "Dusk.lgt", Dusk()), std::nullopt);
-  EXPECT_EQ(ReadBytes(folder / "Dusk.lgt"), kDuskFile);
+  LightSetting longest = kDusk;
+  longest.Name = std::string(32766, 'n');
+  ASSERT_EQ(WriteLightFile(folder / "Dusk.lgt", longest), std::nullopt);
+  LoadedLightSetting read;
+  ASSERT_EQ(LoadLightFile(folder / "Dusk.lgt", read), std::nullopt);
+  EXPECT_EQ(read.Name, longest.Name);
+  ASSERT_EQ(WriteLightFile(folder / "Dusk.lgt", kDusk), std::nullopt);
+  EXPECT_EQ(ReadBytes(folder / "Dusk.lgt"), testing_support::kDuskFile);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Dusk.lgt"});
 }
 
 TEST(WriteLightFile, WritesValuesAsTheyAreWithoutTrimming) {
-  LightSetting setting = Dusk();
+  LightSetting setting = kDusk;
   setting.Name = "";
   setting.SunInclination = " 45";
   setting.SunRotation = "4.5E1 ";
@@ -47,33 +47,13 @@ TEST(WriteLightFile, WritesValuesAsTheyAreWithoutTrimming) {
             std::string::npos);
 }
 
-TEST(WriteLightFile, SecondWriteReplacesTheFirst) {
-  TempFolder folder;
-  LightSetting first = Dusk();
-  first.Name = std::string(5000, 'x');
-  ASSERT_EQ(WriteLightFile(folder / "a.lgt", first), std::nullopt);
-  ASSERT_EQ(WriteLightFile(folder / "a.lgt", Dusk()), std::nullopt);
-  EXPECT_EQ(ReadBytes(folder / "a.lgt"), kDuskFile);
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.lgt"});
-}
-
-TEST(WriteLightFile, TheLongestNameReadsBack) {
-  TempFolder folder;
-  LightSetting longest = Dusk();
-  longest.Name = std::string(32766, 'n');
-  ASSERT_EQ(WriteLightFile(folder / "a.lgt", longest), std::nullopt);
-  LoadedLightSetting read;
-  ASSERT_EQ(LoadLightFile(folder / "a.lgt", read), std::nullopt);
-  EXPECT_EQ(read.Name, longest.Name);
-}
-
 TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
-  struct Case {
+  const struct {
     std::string LightSetting::*field;
     std::string value;
     const char* reason;
-  };
-  const Case cases[] = {
+  } cases[] = {
+      // clang-format off
       {&LightSetting::Name, "a\"b", "name cannot contain a double quote"},
       {&LightSetting::Name, "a\rb", "name cannot contain a line break"},
       {&LightSetting::Name, "a\nsuncolor 0 0 0", "name cannot contain a line break"},
@@ -84,12 +64,13 @@ TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
       {&LightSetting::AmbientColour, "256 0 0", "ambient colour must be three numbers"},
       {&LightSetting::TerrainAmbientColour, "01 2 3", "terrain ambient colour must be three"},
       {&LightSetting::Name, std::string(32767, 'n'), "at most 32,766 characters"},
+      // clang-format on
   };
   TempFolder folder;
   const auto target = folder / "old.lgt";
   testing_support::WriteBytes(target, "old contents");
-  for (const Case& c : cases) {
-    LightSetting setting = Dusk();
+  for (const auto& c : cases) {
+    LightSetting setting = kDusk;
     setting.*c.field = c.value;
     const auto error = WriteLightFile(target, setting);
     ASSERT_TRUE(error) << c.reason;

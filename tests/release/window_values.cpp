@@ -20,15 +20,12 @@ int wmain() {
     return 1;
   }
   Sleep(500);  // the file given is opened just after the window is shown
+  // clang-format off
   const std::pair<const char*, int> fields[] = {
-      {"Name", IDC_TXTNAME},
-      {"SunColour", IDC_PICSUNCOL},
-      {"SunSpecular", IDC_PICSUNSPEC},
-      {"AmbientColour", IDC_PICAMBCOL},
-      {"TerrainAmbientColour", IDC_PICTERRAMBCOL},
-      {"SunInclination", IDC_TXTSUNINC},
-      {"SunRotation", IDC_TXTSUNROT},
-  };
+      {"Name", IDC_TXTNAME}, {"SunColour", IDC_PICSUNCOL}, {"SunSpecular", IDC_PICSUNSPEC},
+      {"AmbientColour", IDC_PICAMBCOL}, {"TerrainAmbientColour", IDC_PICTERRAMBCOL},
+      {"SunInclination", IDC_TXTSUNINC}, {"SunRotation", IDC_TXTSUNROT}};
+  // clang-format on
   for (const auto& [key, id] : fields) {
     wchar_t text[256] = L"";
     GetDlgItemTextW(window, id, text, 256);

@@ -4,20 +4,9 @@
 namespace testing_support {
 
 inline constexpr const char* kDuskFile =
-    "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n"
-    "\r\n"
-    "LightingSet \"Dusk\"\r\n"
-    "\r\n"
-    "suncolor 255 200 150\r\n"
-    "\r\n"
-    "sunspecular 255 255 255\r\n"
-    "\r\n"
-    "ambientcolor 40 40 60\r\n"
-    "\r\n"
-    "terrainambientcolor 60 60 80\r\n"
-    "\r\n"
-    "suninclination 50\r\n"
-    "\r\n"
-    " sunrotation 180\r\n";
+    "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\n"
+    "LightingSet \"Dusk\"\r\n\r\nsuncolor 255 200 150\r\n\r\nsunspecular 255 255 255\r\n\r\n"
+    "ambientcolor 40 40 60\r\n\r\nterrainambientcolor 60 60 80\r\n\r\n"
+    "suninclination 50\r\n\r\n sunrotation 180\r\n";
 
 }  // namespace testing_support
