@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <cstdlib>
 
 #include "editor/window_text.h"
@@ -11,7 +12,7 @@
 namespace editor_testing {
 namespace {
 
-struct Expected {
+struct Control {
   int id;
   const wchar_t* windowClass;
   const wchar_t* text;  // nullptr: not checked (a swatch shows its colour)
@@ -21,7 +22,49 @@ struct Expected {
   const wchar_t* tooltip;
 };
 
-UINT Dpi(HWND window) { return GetDpiForWindow(window); }
+struct Layout {
+  SIZE clientAt96;
+  std::vector<Control> controls;  // in creation order, which is the tab order
+};
+
+constexpr const wchar_t* kSwatch = L"KestruneColourSwatch";
+constexpr const wchar_t* kOwnText = L"(its own text)";
+
+// clang-format off
+const Layout kMainWindow = {{351, 371}, {
+    {IDC_TXTNAME, L"Edit", L"", {200, 16, 121, 25}, 975, FW_NORMAL, nullptr},
+    {IDC_LABEL1, L"Static", L"Name of Light Setting:", {24, 16, 177, 25}, 1200, FW_NORMAL, nullptr},
+    {IDC_LABEL2, L"Static", L"Sun Colour:", {24, 56, 89, 25}, 1200, FW_NORMAL, nullptr},
+    {IDC_PICSUNCOL, kSwatch, L"255 255 255", {200, 48, 41, 41}, 0, 0, kOwnText},
+    {IDC_PICAMBCOL, kSwatch, L"255 255 255", {200, 144, 41, 41}, 0, 0, kOwnText},
+    {IDC_LABEL3, L"Static", L"Ambient Colour:", {24, 152, 121, 25}, 1200, FW_NORMAL, nullptr},
+    {IDC_LABEL4, L"Static", L"Terrain Ambient Colour:", {24, 200, 169, 25}, 1200, FW_NORMAL, nullptr},
+    {IDC_PICTERRAMBCOL, kSwatch, L"255 255 255", {200, 192, 41, 41}, 0, 0, kOwnText},
+    {IDC_LABEL5, L"Static", L"Sun Inclination:", {24, 240, 121, 25}, 1200, FW_NORMAL, nullptr},
+    {IDC_LABEL6, L"Static", L"Sun Rotation:", {24, 280, 113, 25}, 1200, FW_NORMAL, nullptr},
+    {IDC_LABEL7, L"Static", L"Sun Specular:", {24, 104, 121, 25}, 1200, FW_NORMAL, nullptr},
+    {IDC_PICSUNSPEC, kSwatch, L"255 255 255", {200, 96, 41, 41}, 0, 0, kOwnText},
+    {IDC_TXTSUNINC, L"Edit", L"", {200, 240, 121, 25}, 975, FW_NORMAL, L"Strength of Light"},
+    {IDC_TXTSUNROT, L"Edit", L"", {200, 280, 121, 25}, 975, FW_NORMAL, L"Number Between 0 & 360"},
+    {IDC_CMDSAVE, L"Button", L"Save", {128, 328, 97, 33}, 825, FW_NORMAL, nullptr},
+}};
+
+const Layout kHelpWindow = {{359, 385}, {
+    {IDOK, L"Button", L"OK", {264, 352, 84, 23}, 825, FW_NORMAL, nullptr},
+    {IDC_PICICON, L"Static", nullptr, {16, 16, 36, 36}, 0, 0, nullptr},
+    {IDC_LBLTITLE, L"Static", L"Kestrune Light Editor", {64, 16, 187, 32}, 825, FW_NORMAL, nullptr},
+    {IDC_LBLVERSION, L"Static", L"Version : 1.1", {56, 48, 187, 15}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL7, L"Static", L"Sun Specular - This is the other light from the direction of the sun, its more dramatic and will appear on the waters surface and other shiny objects.", {48, 176, 273, 41}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL6, L"Static", L"Sun Rotation - Sets the position of the sun around the world ie. 0 - 360", {48, 312, 273, 25}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL5, L"Static", L"Sun Inclination - This value sets the brightness of the sun.", {48, 288, 273, 17}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL4, L"Static", L"Terrain Ambient Colour - Simlar to ambient colour only specific to the terrain.", {48, 256, 273, 33}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL3, L"Static", L"Ambient Colour - Sets the colour for a weak light which has no source. It works well to create an atmosphere.", {48, 224, 273, 33}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL2, L"Static", L"Sun Colour - Sets the colour of the light that will come from the directon of the sun.", {48, 144, 273, 33}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL1, L"Static", L"Name of Light Setting - Sets the name of the lighting file as it will appear in the Kestrune Editor.", {48, 112, 273, 33}, 825, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL8, L"Static", L"Help:", {48, 88, 187, 15}, 825, FW_BOLD, nullptr},
+}};
+// clang-format on
+
 int Scaled(int pixelsAt96, UINT dpi) {
   return MulDiv(pixelsAt96 * 15, static_cast<int>(dpi), 1440);
 }
@@ -51,20 +94,24 @@ std::wstring TooltipOf(HWND parent, HWND control) {
   return L"";
 }
 
-void ExpectLayout(HWND window, const std::vector<Expected>& controls) {
-  const UINT dpi = Dpi(window);
-  // Set by the run that puts the system at another DPI, so that a setting Wine ignored shows.
-  if (const char* expectedDpi = std::getenv("KESTRUNE_EXPECT_DPI")) {
-    EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(expectedDpi)));
+// Checks the window's controls as laid out for dpi (the window's own when 0).
+// Checks the window's controls as laid out for dpi; its client area too when dpi is the window's
+// own (Wine keeps the frame and menu bar at the system's DPI).
+void ExpectLayout(HWND window, const Layout& layout, UINT dpi = 0) {
+  if (!dpi || dpi == GetDpiForWindow(window)) {
+    dpi = GetDpiForWindow(window);
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, Scaled(layout.clientAt96.cx, dpi));
+    EXPECT_EQ(client.bottom, Scaled(layout.clientAt96.cy, dpi));
   }
   // Tooltips come when the pointer first does.
   SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   HWND child = GetWindow(window, GW_CHILD);
-  for (const Expected& expected : controls) {
-    // Children come in creation order, which is the tab order.
+  for (const Control& expected : layout.controls) {
     ASSERT_TRUE(child) << "missing control " << expected.id;
-    SCOPED_TRACE(testing::Message() << "control " << expected.id);
+    SCOPED_TRACE(testing::Message() << "control " << expected.id << " at " << dpi << " dpi");
     EXPECT_EQ(GetDlgCtrlID(child), expected.id);
     EXPECT_EQ(ClassOf(child), expected.windowClass);
     if (expected.text) {
@@ -73,10 +120,11 @@ void ExpectLayout(HWND window, const std::vector<Expected>& controls) {
     RECT place;
     GetWindowRect(child, &place);
     MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(place.left, Scaled(expected.pixelsAt96.left, dpi));
-    EXPECT_EQ(place.top, Scaled(expected.pixelsAt96.top, dpi));
-    EXPECT_EQ(place.right - place.left, Scaled(expected.pixelsAt96.right, dpi));
-    EXPECT_EQ(place.bottom - place.top, Scaled(expected.pixelsAt96.bottom, dpi));
+    const RECT at96 = expected.pixelsAt96;
+    using Place = std::array<long, 4>;  // left, top, width, height
+    EXPECT_EQ((Place{place.left, place.top, place.right - place.left, place.bottom - place.top}),
+              (Place{Scaled(at96.left, dpi), Scaled(at96.top, dpi), Scaled(at96.right, dpi),
+                     Scaled(at96.bottom, dpi)}));
     if (expected.fontHundredths) {
       LOGFONTW font{};
       GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), sizeof font,
@@ -91,37 +139,12 @@ void ExpectLayout(HWND window, const std::vector<Expected>& controls) {
   EXPECT_FALSE(child) << "an unexpected control";
 }
 
-void ExpectClientSize(HWND window, int width96, int height96) {
-  RECT client;
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.right, Scaled(width96, Dpi(window)));
-  EXPECT_EQ(client.bottom, Scaled(height96, Dpi(window)));
-}
-
-constexpr const wchar_t* kSwatch = L"KestruneColourSwatch";
-constexpr const wchar_t* kOwnText = L"(its own text)";
-
 TEST_F(EditorTest, LayoutOfTheMainWindow) {
-  // clang-format off
-  ExpectLayout(MainWindow(), {
-      {IDC_TXTNAME, L"Edit", L"", {200, 16, 121, 25}, 975, FW_NORMAL, nullptr},
-      {IDC_LABEL1, L"Static", L"Name of Light Setting:", {24, 16, 177, 25}, 1200, FW_NORMAL, nullptr},
-      {IDC_LABEL2, L"Static", L"Sun Colour:", {24, 56, 89, 25}, 1200, FW_NORMAL, nullptr},
-      {IDC_PICSUNCOL, kSwatch, L"255 255 255", {200, 48, 41, 41}, 0, 0, kOwnText},
-      {IDC_PICAMBCOL, kSwatch, L"255 255 255", {200, 144, 41, 41}, 0, 0, kOwnText},
-      {IDC_LABEL3, L"Static", L"Ambient Colour:", {24, 152, 121, 25}, 1200, FW_NORMAL, nullptr},
-      {IDC_LABEL4, L"Static", L"Terrain Ambient Colour:", {24, 200, 169, 25}, 1200, FW_NORMAL, nullptr},
-      {IDC_PICTERRAMBCOL, kSwatch, L"255 255 255", {200, 192, 41, 41}, 0, 0, kOwnText},
-      {IDC_LABEL5, L"Static", L"Sun Inclination:", {24, 240, 121, 25}, 1200, FW_NORMAL, nullptr},
-      {IDC_LABEL6, L"Static", L"Sun Rotation:", {24, 280, 113, 25}, 1200, FW_NORMAL, nullptr},
-      {IDC_LABEL7, L"Static", L"Sun Specular:", {24, 104, 121, 25}, 1200, FW_NORMAL, nullptr},
-      {IDC_PICSUNSPEC, kSwatch, L"255 255 255", {200, 96, 41, 41}, 0, 0, kOwnText},
-      {IDC_TXTSUNINC, L"Edit", L"", {200, 240, 121, 25}, 975, FW_NORMAL, L"Strength of Light"},
-      {IDC_TXTSUNROT, L"Edit", L"", {200, 280, 121, 25}, 975, FW_NORMAL, L"Number Between 0 & 360"},
-      {IDC_CMDSAVE, L"Button", L"Save", {128, 328, 97, 33}, 825, FW_NORMAL, nullptr},
-  });
-  // clang-format on
-  ExpectClientSize(MainWindow(), 351, 371);
+  // Set by the run that puts the system at another DPI, so that a setting Wine ignored shows.
+  if (const char* expectedDpi = std::getenv("KESTRUNE_EXPECT_DPI")) {
+    EXPECT_EQ(GetDpiForWindow(MainWindow()), static_cast<UINT>(std::atoi(expectedDpi)));
+  }
+  ExpectLayout(MainWindow(), kMainWindow);
   EXPECT_EQ(editor::WindowText(MainWindow()), L"Kestrune Light Editor");
   const auto style = GetWindowLongPtrW(MainWindow(), GWL_STYLE);
   EXPECT_TRUE(style & WS_SYSMENU);
@@ -154,14 +177,12 @@ TEST_F(EditorTest, LayoutOfTheMainWindow) {
   EXPECT_NEAR(static_cast<LONG>(info.yHotspot), mask.bmWidth - 1, 1);  // scaled from 31 of 32
   DeleteObject(info.hbmMask);
   DeleteObject(info.hbmColor);
-}
 
-TEST_F(EditorTest, MenuItemsAndShortcuts) {
   HMENU bar = GetMenu(MainWindow());
-  ASSERT_EQ(GetMenuItemCount(bar), 1);
   wchar_t text[64];
   GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"File");
+  EXPECT_EQ(GetMenuItemCount(bar), 1);
   HMENU file = GetSubMenu(bar, 0);
   const std::pair<int, const wchar_t*> items[] = {{IDM_SAVE, L"Save\tCtrl+S"},
                                                   {IDM_OPEN, L"Open\tCtrl+O"},
@@ -178,27 +199,11 @@ TEST_F(EditorTest, MenuItemsAndShortcuts) {
 TEST_F(EditorTest, LayoutOfTheHelpWindow) {
   Command(IDM_HELP);
   ASSERT_TRUE(HelpWindow());
-  // clang-format off
-  ExpectLayout(HelpWindow(), {
-      {IDOK, L"Button", L"OK", {264, 352, 84, 23}, 825, FW_NORMAL, nullptr},
-      {IDC_PICICON, L"Static", nullptr, {16, 16, 36, 36}, 0, 0, nullptr},
-      {IDC_LBLTITLE, L"Static", L"Kestrune Light Editor", {64, 16, 187, 32}, 825, FW_NORMAL, nullptr},
-      {IDC_LBLVERSION, L"Static", L"Version : 1.1", {56, 48, 187, 15}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL7, L"Static", L"Sun Specular - This is the other light from the direction of the sun, its more dramatic and will appear on the waters surface and other shiny objects.", {48, 176, 273, 41}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL6, L"Static", L"Sun Rotation - Sets the position of the sun around the world ie. 0 - 360", {48, 312, 273, 25}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL5, L"Static", L"Sun Inclination - This value sets the brightness of the sun.", {48, 288, 273, 17}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL4, L"Static", L"Terrain Ambient Colour - Simlar to ambient colour only specific to the terrain.", {48, 256, 273, 33}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL3, L"Static", L"Ambient Colour - Sets the colour for a weak light which has no source. It works well to create an atmosphere.", {48, 224, 273, 33}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL2, L"Static", L"Sun Colour - Sets the colour of the light that will come from the directon of the sun.", {48, 144, 273, 33}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL1, L"Static", L"Name of Light Setting - Sets the name of the lighting file as it will appear in the Kestrune Editor.", {48, 112, 273, 33}, 825, FW_NORMAL, nullptr},
-      {IDC_ABOUT_LABEL8, L"Static", L"Help:", {48, 88, 187, 15}, 825, FW_BOLD, nullptr},
-  });
-  // clang-format on
-  ExpectClientSize(HelpWindow(), 359, 385);
+  ExpectLayout(HelpWindow(), kHelpWindow);
   POINT clientOrigin{0, 0};
   ClientToScreen(HelpWindow(), &clientOrigin);
-  EXPECT_EQ(clientOrigin.x, Scaled(156, Dpi(HelpWindow())));
-  EXPECT_EQ(clientOrigin.y, Scaled(129, Dpi(HelpWindow())));
+  EXPECT_EQ(clientOrigin.x, Scaled(156, GetDpiForWindow(HelpWindow())));
+  EXPECT_EQ(clientOrigin.y, Scaled(129, GetDpiForWindow(HelpWindow())));
   EXPECT_EQ(editor::WindowText(HelpWindow()), L"Tolvane's Kestrune Light Editor");
   EXPECT_EQ(GetWindow(HelpWindow(), GW_OWNER), nullptr);
   const auto style = GetWindowLongPtrW(HelpWindow(), GWL_STYLE);
@@ -234,18 +239,8 @@ TEST_F(EditorTest, DpiChangeLaysBothWindowsOutAgain) {
     }
     // Wine keeps one DPI for the whole system, so the windows' DPI does not follow; the layout
     // does.
-    RECT place;
-    GetWindowRect(Item(IDC_CMDSAVE), &place);
-    MapWindowPoints(HWND_DESKTOP, MainWindow(), reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(place.left, Scaled(128, dpi));
-    EXPECT_EQ(place.bottom - place.top, Scaled(33, dpi));
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(IDC_LABEL1), WM_GETFONT, 0, 0)),
-               sizeof font, &font);
-    EXPECT_EQ(font.lfHeight, -MulDiv(1200, static_cast<int>(dpi), 7200));
-    GetWindowRect(GetDlgItem(HelpWindow(), IDOK), &place);
-    MapWindowPoints(HWND_DESKTOP, HelpWindow(), reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(place.left, Scaled(264, dpi));
+    ExpectLayout(MainWindow(), kMainWindow, dpi);
+    ExpectLayout(HelpWindow(), kHelpWindow, dpi);
   }
   EXPECT_EQ(deletedFontsHeld, 0) << "a control held a font that was already deleted";
 }
