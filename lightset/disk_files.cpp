@@ -213,6 +213,33 @@ bool RenameOver(HANDLE file, const std::wstring& fullTarget) {
                                     static_cast<DWORD>(buffer.size()));
 }
 
+// Creates a file under a free temporary name in folder; on failure returns an invalid handle
+// with the system's error code in error.
+HANDLE CreateTemporary(const std::wstring& folder, std::wstring& path, DWORD& error) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryName();
+    path = folder + L"\\" + std::wstring(name.begin(), name.end());
+    const HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
+                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    error = GetLastError();
+    if (created != INVALID_HANDLE_VALUE || error != ERROR_FILE_EXISTS) return created;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// Another program (a virus scanner, the game) may hold the target for a moment.
+bool RenameOverWhenLetGo(HANDLE file, const std::wstring& fullTarget) {
+  for (int attempt = 0;; ++attempt) {
+    if (RenameOver(file, fullTarget)) return true;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
+         error != ERROR_ACCESS_DENIED) ||
+        attempt == 20)
+      return false;
+    Sleep(50);
+  }
+}
+
 // The temporary file is marked for deletion from its creation until the rename: if the
 // process dies at any point in between, the system removes it.
 std::optional<std::string> Replace(const FileName& target, std::string_view bytes) {
@@ -222,26 +249,17 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
   RemoveAbandonedTemporaries(folder);
 
   std::wstring temporary;
-  HANDLE created = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; created == INVALID_HANDLE_VALUE; ++attempt) {
-    const std::string name = TemporaryName();
-    temporary = folder + L"\\" + std::wstring(name.begin(), name.end());
-    created = CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = GetLastError();
-    if (created == INVALID_HANDLE_VALUE && (error != ERROR_FILE_EXISTS || attempt == 99))
-      return Failure(target,
-                     "cannot create a temporary file in its folder: " + SystemReason(error));
-  }
-  Handle file(created);
+  DWORD error = 0;
+  Handle file(CreateTemporary(folder, temporary, error));
+  if (!file)
+    return Failure(target, "cannot create a temporary file in its folder: " + SystemReason(error));
   const bool marked = MarkForDeletion(file.get(), true);
-
-  auto abandon = [&](const std::string& what, DWORD error) {
+  auto abandon = [&](const std::string& what, DWORD reason) {
     if (!MarkForDeletion(file.get(), true)) {
       CloseHandle(file.release());
       DeleteFileW(temporary.c_str());
     }
-    return Failure(target, what + ": " + SystemReason(error));
+    return Failure(target, what + ": " + SystemReason(reason));
   };
   DWORD written = 0;
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
@@ -250,16 +268,8 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
   if (!FlushFileBuffers(file.get())) return abandon("cannot flush to disk", GetLastError());
   if (marked && !MarkForDeletion(file.get(), false))
     return abandon("cannot keep the new file", GetLastError());
-
-  // Another program (a virus scanner, the game) may hold the target for a moment.
-  for (int attempt = 0;; ++attempt) {
-    if (RenameOver(file.get(), resolved.path)) break;
-    const DWORD error = GetLastError();
-    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-                      error == ERROR_ACCESS_DENIED;
-    if (!held || attempt == 20) return abandon("cannot replace the file", error);
-    Sleep(50);
-  }
+  if (!RenameOverWhenLetGo(file.get(), resolved.path))
+    return abandon("cannot replace the file", GetLastError());
   if (!CloseHandle(file.release()))
     return Failure(target, "cannot close: " + SystemReason(GetLastError()));
   return std::nullopt;
@@ -374,6 +384,26 @@ int NameTemporary(Temporary& temporary, const std::string& folder) {
   return error;
 }
 
+// Writes all of bytes; returns 0 or the system's error code.
+int WriteAll(int file, std::string_view bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t count = write(file, bytes.data() + done, bytes.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return count < 0 ? errno : ENOSPC;
+    done += static_cast<std::size_t>(count);
+  }
+  return 0;
+}
+
+// A rename is durable only once its folder is flushed; the data already is.
+void FlushFolder(const std::string& folder) {
+  if (const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      directory >= 0) {
+    fsync(directory);
+    close(directory);
+  }
+}
+
 std::optional<std::string> Replace(const FileName& target, std::string_view bytes) {
   int error = 0;
   const auto final = FollowLinks(target, error);
@@ -402,12 +432,7 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
     if (fchmod(temporary->file, existing.st_mode & 07777) != 0)
       return abandon("cannot set permissions", errno);
   }
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t count = write(temporary->file, bytes.data() + done, bytes.size() - done);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return abandon("cannot write", count < 0 ? errno : ENOSPC);
-    done += static_cast<std::size_t>(count);
-  }
+  if (const int reason = WriteAll(temporary->file, bytes)) return abandon("cannot write", reason);
   if (fsync(temporary->file) != 0) return abandon("cannot flush to disk", errno);
   if (const int reason = NameTemporary(*temporary, folder))
     return abandon("cannot name the new file", reason);
@@ -416,13 +441,7 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
   if (closed != 0) return abandon("cannot close", errno);
   if (rename(temporary->name.c_str(), final->c_str()) != 0)
     return abandon("cannot replace the file", errno);
-
-  // The rename itself is durable only once the folder is flushed; the data already is.
-  if (const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      directory >= 0) {
-    fsync(directory);
-    close(directory);
-  }
+  FlushFolder(folder);
   return std::nullopt;
 }
 
