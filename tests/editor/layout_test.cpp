@@ -149,6 +149,7 @@ TEST_F(EditorTest, LayoutOfTheMainWindow) {
   const auto style = GetWindowLongPtrW(MainWindow(), GWL_STYLE);
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_TRUE(GetWindowLongPtrW(MainWindow(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   EXPECT_TRUE(SendMessageW(MainWindow(), WM_GETICON, ICON_SMALL2, 0) ||
               GetClassLongPtrW(MainWindow(), GCLP_HICONSM));
 
@@ -208,7 +209,10 @@ TEST_F(EditorTest, LayoutOfTheHelpWindow) {
   EXPECT_EQ(GetWindow(HelpWindow(), GW_OWNER), nullptr);
   const auto style = GetWindowLongPtrW(HelpWindow(), GWL_STYLE);
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-  EXPECT_TRUE(GetWindowLongPtrW(HelpWindow(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  EXPECT_EQ(
+      GetWindowLongPtrW(HelpWindow(), GWL_EXSTYLE) & (WS_EX_DLGMODALFRAME | WS_EX_ACCEPTFILES),
+      WS_EX_DLGMODALFRAME)
+      << "a modal frame; takes no dropped files";
   EXPECT_EQ(GetFocus(), GetDlgItem(HelpWindow(), IDOK));
   EXPECT_TRUE(SendDlgItemMessageW(HelpWindow(), IDC_PICICON, STM_GETICON, 0, 0));
 }

@@ -98,11 +98,5 @@ TEST_F(OpenFromOutsideTest, OpensTheFirstFileGivenOrDroppedAndSaysWhatItDid) {
   }
 }
 
-TEST_F(OpenFromOutsideTest, OnlyTheMainWindowTakesDrops) {
-  EXPECT_TRUE(GetWindowLongPtrW(MainWindow(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-  Command(IDM_HELP);
-  EXPECT_FALSE(GetWindowLongPtrW(HelpWindow(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-}
-
 }  // namespace
 }  // namespace editor_testing
