@@ -171,9 +171,9 @@ TEST(LoadLightFile, ReadsLinesThatSpanItsPiecesAsTheWholeTextReads) {
   };
   TempFolder folder;
   for (const std::string& line : cases) {
-    // The line starts a few bytes before the second piece, or just after a CR LF split between
-    // the first two.
-    for (const std::size_t start : {65536 - 3, 65536 - 8, 65536 + 1, 65536 + 2}) {
+    // The line starts a few bytes before the second piece, or just after a CR LF that ends the
+    // first piece, is split between the two or starts the second.
+    for (const std::size_t start : {65536 - 3, 65536 - 8, 65536 + 1, 65536 + 2, 65536 + 3}) {
       const std::string text =
           "\\" + std::string(start - 4, 'c') + "\r\n" + line + "\r\nLightingSet \"after\"";
       WriteBytes(folder / "long.lgt", text);
