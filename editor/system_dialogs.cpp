@@ -20,6 +20,12 @@ HWND FileNameEdit(HWND dialog) {
   return GetComboBoxInfo(box, &info) ? info.hwndItem : box;
 }
 
+bool ShowProposingAValidName(std::wstring name,
+                             const std::function<bool(const std::wstring&, DWORD&)>& show) {
+  DWORD failure = 0;
+  return show(name, failure) || (failure == FNERR_INVALIDFILENAME && show(L"", failure));
+}
+
 namespace {
 
 // The common dialog library is loaded when a dialog is first shown, not with the program: with
@@ -124,10 +130,9 @@ class Win32Dialogs final : public SystemDialogs {
     // A filter without a "|" separator names an extension, as ".LGT" does.
     const std::wstring list =
         filter.find(L'|') == std::wstring::npos ? FilterList(L"*" + filter) : filter;
-    std::wstring proposed = fileName.substr(0, kPathBuffer - 1);
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    auto show = [&](const std::wstring& proposed, DWORD& failure) {
       std::wstring file(kPathBuffer, L'\0');
-      proposed.copy(file.data(), proposed.size());
+      proposed.copy(file.data(), std::min<std::size_t>(proposed.size(), kPathBuffer - 1));
       OPENFILENAMEW request{};
       request.lStructSize = sizeof request;
       request.hwndOwner = owner;
@@ -138,19 +143,17 @@ class Win32Dialogs final : public SystemDialogs {
       std::wstring startFolder;
       FitPathsToTheDialog(request, startFolder);
       const auto save = CommonDialogs<decltype(GetSaveFileNameW)>("GetSaveFileNameW");
-      if (!save) return false;
-      if (save(&request)) {
-        file.resize(file.find(L'\0'));
-        fileName = std::move(file);
-        return true;
+      const auto failureOf = CommonDialogs<decltype(CommDlgExtendedError)>("CommDlgExtendedError");
+      if (!save || !failureOf) return false;
+      if (!save(&request)) {
+        failure = failureOf();
+        return false;
       }
-      // A proposed name that is no valid file name (a setting named "a:b") stops the dialog
-      // from opening at all; open it again without one.
-      const auto failure = CommonDialogs<decltype(CommDlgExtendedError)>("CommDlgExtendedError");
-      if (!failure || failure() != FNERR_INVALIDFILENAME) return false;
-      proposed.clear();
-    }
-    return false;
+      file.resize(file.find(L'\0'));
+      fileName = std::move(file);
+      return true;
+    };
+    return ShowProposingAValidName(fileName, show);
   }
 
   int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
