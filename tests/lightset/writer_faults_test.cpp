@@ -112,6 +112,15 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
   EXPECT_EQ(WriteLightFile(folder / "held.lgt", NewSetting()), std::nullopt) << "once let go";
 }
 
+// The editor asks before replacing what exists, a file or a folder.
+TEST(PathExists, ForFilesAndFolders) {
+  TempFolder folder;
+  WriteBytes(folder / "a.lgt", "");
+  EXPECT_TRUE(PathExists(folder / "a.lgt"));
+  EXPECT_TRUE(PathExists(folder.path()));
+  EXPECT_FALSE(PathExists(folder / "b.lgt"));
+}
+
 // Whatever the target's length, the temporary name is short; one already taken is retried, and
 // one whose writer is gone is removed. Only names of exactly the writer's form are touched.
 TEST(WriterFaults, TemporaryNames) {
