@@ -20,7 +20,7 @@ HWND FileNameEdit(HWND dialog) {
   return GetComboBoxInfo(box, &info) ? info.hwndItem : box;
 }
 
-bool ShowProposingAValidName(std::wstring name,
+bool ShowProposingAValidName(const std::wstring& name,
                              const std::function<bool(const std::wstring&, DWORD&)>& show) {
   DWORD failure = 0;
   return show(name, failure) || (failure == FNERR_INVALIDFILENAME && show(L"", failure));
@@ -130,6 +130,7 @@ class Win32Dialogs final : public SystemDialogs {
     // A filter without a "|" separator names an extension, as ".LGT" does.
     const std::wstring list =
         filter.find(L'|') == std::wstring::npos ? FilterList(L"*" + filter) : filter;
+    // proposed may be fileName itself: it is copied out before fileName is set.
     auto show = [&](const std::wstring& proposed, DWORD& failure) {
       std::wstring file(kPathBuffer, L'\0');
       proposed.copy(file.data(), std::min<std::size_t>(proposed.size(), kPathBuffer - 1));

@@ -38,7 +38,7 @@ HWND FileNameEdit(HWND dialog);
 // false with the dialog's failure code (0 when cancelled). A proposed name that is no valid file
 // name (a setting named "a:b") keeps Windows' dialog from opening at all (FNERR_INVALIDFILENAME):
 // it is then shown again proposing none. Returns what the last show returned.
-bool ShowProposingAValidName(std::wstring name,
+bool ShowProposingAValidName(const std::wstring& name,
                              const std::function<bool(const std::wstring&, DWORD&)>& show);
 
 // The main window's save dialog: the file name it proposes and returns, and its filter.
