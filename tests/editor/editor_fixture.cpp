@@ -99,8 +99,9 @@ std::vector<std::wstring> EditorTest::Values() const {
 
 void EditorTest::SetValues(const std::vector<std::wstring>& values) const {
   for (std::size_t i = 0; i < values.size(); ++i) {
+    const bool swatch = i >= 1 && i <= 4;
     int red = 0, green = 0, blue = 0;
-    if (i < 1 || i > 4) {
+    if (!swatch) {
       Type(kValueIds[i], values[i]);
     } else if (swscanf(values[i].c_str(), L"%d %d %d", &red, &green, &blue) == 3) {
       editor::SetSwatchColour(Item(kValueIds[i]), RGB(red, green, blue));

@@ -63,6 +63,7 @@ class EditorTest : public ::testing::Test {
   // The seven values as the window shows them: the name, the swatches' colours as "R G B" in the
   // file's order, and the two numbers.
   std::vector<std::wstring> Values() const;
+  // Sets values given as Values() gives them; a swatch's empty text leaves the swatch as it is.
   void SetValues(const std::vector<std::wstring>& values) const;
 
   ScriptedDialogs dialogs_;
