@@ -13,7 +13,6 @@ namespace fs = std::filesystem;
 using testing_support::ReadBytes;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
-using namespace std::string_literals;
 
 const std::vector<std::wstring> kBefore = {
     L"Before", L"3 2 1", L"255 255 255", L"255 255 255", L"255 255 255", L"1", L"2"};
@@ -79,13 +78,6 @@ TEST_F(FaultsTest, FailuresAreToldAndChangeNothing) {
     EXPECT_EQ(Run(IDM_SAVE, old), L"") << message << ": the next save works";
     EXPECT_EQ(Run(IDM_OPEN, old), L"") << message << ": the next open works";
   }
-}
-
-TEST_F(FaultsTest, ATextBoxShowsItsTextUpToANul) {
-  WriteBytes(folder_ / "zero.lgt", "LightingSet \"a\0b\"\r\nsunrotation 4\0005"s);
-  EXPECT_EQ(Run(IDM_OPEN, folder_ / "zero.lgt"), L"");
-  EXPECT_EQ(Text(IDC_TXTNAME), L"a");
-  EXPECT_EQ(Text(IDC_TXTSUNROT), L"4");
 }
 
 TEST_F(FaultsTest, PathsLongerThan260CharactersWork) {

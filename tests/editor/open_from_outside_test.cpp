@@ -11,6 +11,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
+using namespace std::string_literals;
 
 std::wstring CurrentFolder() {
   std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
@@ -56,6 +57,7 @@ class OpenFromOutsideTest : public EditorTest {
     WriteBytes(folder_ / "dusk.lgt", "LightingSet \"Dusk\"\r\nsunrotation 180\r\n");
     WriteBytes(folder_ / "noon.lgt", "LightingSet \"Noon\"\r\n");
     WriteBytes(folder_ / "broken.lgt", "sunrotation 90\r\nsuncolor 1 2\r\n");
+    WriteBytes(folder_ / "zero.lgt", "LightingSet \"a\0b\"\r\nsunrotation 4\0005"s);
   }
   std::wstring Path(const char* name) const { return (folder_ / name).wstring(); }
 
@@ -70,6 +72,7 @@ TEST_F(OpenFromOutsideTest, OpensTheFirstFileGivenOrDroppedAndSaysWhatItDid) {
   } cases[] = {
       // clang-format off
       {{Path("dusk.lgt")}, L"Dusk", L"180", L""},
+      {{Path("zero.lgt")}, L"a", L"4", L""},  // a text box shows its text up to a NUL
       {{Path("noon.lgt"), Path("dusk.lgt")}, L"Noon", L"",
        L"Kestrune Light Editor holds one lighting set at a time, so only the first of the 2 files was opened:\n\n" + Path("noon.lgt")},
       {{Path("absent.lgt")}, L"before", L"", notOpened + Path("absent.lgt") + L": cannot open: "},
