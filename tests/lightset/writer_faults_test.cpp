@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,7 +70,10 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
                             OPEN_EXISTING, 0, nullptr);
 #else
   ASSERT_EQ(mkfifo((folder / "fifo.lgt").c_str(), 0666), 0);
-  fs::create_symlink("/dev/null", folder / "device.lgt");
+  // A device of the test's own (the system's null device, made anew where this may make
+  // devices): a save that wrongly went ahead would replace it and not the system's.
+  const bool device = mknod((folder / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  fs::create_symlink("null", folder / "device.lgt");
   fs::create_symlink("loop-b.lgt", folder / "loop-a.lgt");
   fs::create_symlink("loop-a.lgt", folder / "loop-b.lgt");
   const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -80,7 +84,7 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
   ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 #endif
   // clang-format off
-  const std::pair<fs::path, const char*> cases[] = {
+  std::vector<std::pair<fs::path, const char*>> cases = {
       {folder / "no such folder/a.lgt", "cannot create a temporary file"},
       {folder / "read-only.lgt",        "read-only"},
       {folder / "a folder.lgt",         "it is a folder"},
@@ -90,12 +94,14 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
       {L"NUL",                          "not a regular file"},
 #else
       {folder / "fifo.lgt",             "not a regular file"},
-      {folder / "device.lgt",           "not a regular file"},
       {folder / "socket.lgt",           "not a regular file"},
       {folder / "loop-a.lgt",           "cannot follow the link: Too many levels of symbolic links"},
 #endif
   };
   // clang-format on
+#ifndef _WIN32
+  if (device) cases.push_back({folder / "device.lgt", "not a regular file"});
+#endif
   for (const auto& [target, reason] : cases)
     ExpectFailureLeavesOldFile(folder, target, WriteLightFile(target, NewSetting()), reason);
 #ifdef _WIN32
@@ -103,7 +109,7 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
 #else
   close(listening);
   EXPECT_TRUE(fs::is_fifo(folder / "fifo.lgt"));
-  EXPECT_TRUE(fs::is_character_file(folder / "device.lgt"));
+  EXPECT_TRUE(!device || fs::is_character_file(folder / "device.lgt"));
   EXPECT_TRUE(fs::is_socket(folder / "socket.lgt"));
   EXPECT_EQ(fs::hard_link_count(folder / "h1.lgt"), 2u);
 #endif
