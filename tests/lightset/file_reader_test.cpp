@@ -123,8 +123,8 @@ TEST(ParseLightText, StopsAtTheFirstBadLineAndReturnsNothing) {
       {"no blank within 32,767 characters", "suncol" + std::string(32761, 'x') + " 1 2 3", 1, "line too long"},
       {"a number reaching past 32,767", "suncolor " + std::string(32767, '0') + " 1 2", 1, "line too long"},
       {"DEL shown escaped, ~ as it is", "suncolor 1~\x7f 2 3", 1, "the red number \"1~\\x7F\" is not a whole number"},
-      {"token shown short and printable", "suncolor \x01\xff" + longRun.substr(0, 100) + " 1 1", 1,
-       "the red number \"\\x01\\xFFxxxxxxxxxxxxxxxxxxxxxx...\" is not a whole number"},
+      {"token shown short and printable", "suncolor \x01\x1f\xff" + longRun.substr(0, 100) + " 1 1", 1,
+       "the red number \"\\x01\\x1F\\xFFxxxxxxxxxxxxxxxxxxxxx...\" is not a whole number"},
       // clang-format on
   };
   for (const auto& c : cases) {
