@@ -9,16 +9,10 @@
 namespace lightset {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
+using namespace testing_support;
 
-const LightSetting kDusk = {.Name = "Dusk",
-                            .SunColour = "255 200 150",
-                            .SunSpecular = "255 255 255",
-                            .AmbientColour = "40 40 60",
-                            .TerrainAmbientColour = "60 60 80",
-                            .SunInclination = "50",
-                            .SunRotation = "180"};
+const LightSetting kDusk = {"Dusk",     "255 200 150", "255 255 255", "40 40 60",
+                            "60 60 80", "50",          "180"};
 
 TEST(WriteLightFile, WritesTheFifteenLinesExactlyOverWhatWasThere) {
   TempFolder folder;
@@ -29,7 +23,7 @@ TEST(WriteLightFile, WritesTheFifteenLinesExactlyOverWhatWasThere) {
   ASSERT_EQ(LoadLightFile(folder / "Dusk.lgt", read), std::nullopt);
   EXPECT_EQ(read.Name, longest.Name);
   ASSERT_EQ(WriteLightFile(folder / "Dusk.lgt", kDusk), std::nullopt);
-  EXPECT_EQ(ReadBytes(folder / "Dusk.lgt"), testing_support::kDuskFile);
+  EXPECT_EQ(ReadBytes(folder / "Dusk.lgt"), kDuskFile);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Dusk.lgt"});
 }
 
@@ -68,7 +62,7 @@ TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
   };
   TempFolder folder;
   const auto target = folder / "old.lgt";
-  testing_support::WriteBytes(target, "old contents");
+  WriteBytes(target, "old contents");
   for (const auto& c : cases) {
     LightSetting setting = kDusk;
     setting.*c.field = c.value;

@@ -14,10 +14,8 @@
 #else
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -27,19 +25,11 @@ namespace lightset {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using namespace testing_support;
 
 constexpr const char* kOld = "\\\\old file\r\nLightingSet \"Old\"\r\n";
 
-LightSetting NewSetting() {
-  LightSetting setting;
-  setting.Name = "New";
-  setting.SunInclination = "1";
-  setting.SunRotation = "2";
-  return setting;
-}
+const LightSetting kNew = {.Name = "New", .SunInclination = "1", .SunRotation = "2"};
 
 void ExpectFailureLeavesOldFile(const TempFolder& folder, const fs::path& target,
                                 const std::optional<WriteFailure>& failure, const char* reason) {
@@ -76,12 +66,6 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
   fs::create_symlink("null", folder / "device.lgt");
   fs::create_symlink("loop-b.lgt", folder / "loop-a.lgt");
   fs::create_symlink("loop-a.lgt", folder / "loop-b.lgt");
-  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
-  const std::string socketPath = (folder / "socket.lgt").string();
-  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-  socketPath.copy(address.sun_path, socketPath.size());
-  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 #endif
   // clang-format off
   std::vector<std::pair<fs::path, const char*>> cases = {
@@ -94,7 +78,6 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
       {L"NUL",                          "not a regular file"},
 #else
       {folder / "fifo.lgt",             "not a regular file"},
-      {folder / "socket.lgt",           "not a regular file"},
       {folder / "loop-a.lgt",           "cannot follow the link: Too many levels of symbolic links"},
 #endif
   };
@@ -103,19 +86,17 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
   if (device) cases.push_back({folder / "device.lgt", "not a regular file"});
 #endif
   for (const auto& [target, reason] : cases)
-    ExpectFailureLeavesOldFile(folder, target, WriteLightFile(target, NewSetting()), reason);
+    ExpectFailureLeavesOldFile(folder, target, WriteLightFile(target, kNew), reason);
 #ifdef _WIN32
   CloseHandle(held);
 #else
-  close(listening);
   EXPECT_TRUE(fs::is_fifo(folder / "fifo.lgt"));
   EXPECT_TRUE(!device || fs::is_character_file(folder / "device.lgt"));
-  EXPECT_TRUE(fs::is_socket(folder / "socket.lgt"));
   EXPECT_EQ(fs::hard_link_count(folder / "h1.lgt"), 2u);
 #endif
   EXPECT_TRUE(fs::is_directory(folder / "a folder.lgt"));
   EXPECT_EQ(ReadBytes(folder / "h1.lgt"), kOld);
-  EXPECT_EQ(WriteLightFile(folder / "held.lgt", NewSetting()), std::nullopt) << "once let go";
+  EXPECT_EQ(WriteLightFile(folder / "held.lgt", kNew), std::nullopt) << "once let go";
 }
 
 // The editor asks before replacing what exists, a file or a folder.
@@ -133,8 +114,8 @@ TEST(WriterFaults, TemporaryNames) {
   TempFolder folder;
   for (const std::size_t length : {243, 250, 255}) {
     const fs::path target = folder / (std::string(length - 4, 'n') + ".lgt");
-    ASSERT_EQ(WriteLightFile(target, NewSetting()), std::nullopt) << length;
-    EXPECT_EQ(ReadBytes(target), LightFileText(NewSetting()));
+    ASSERT_EQ(WriteLightFile(target, kNew), std::nullopt) << length;
+    EXPECT_EQ(ReadBytes(target), LightFileText(kNew));
     fs::remove(target);
   }
 #ifdef _WIN32
@@ -160,7 +141,7 @@ TEST(WriterFaults, TemporaryNames) {
     WriteBytes(folder / name, "taken");
   const std::vector<std::string> before = folder.Entries();
   for (int save = 0; save < 10; ++save)  // each finds a taken name first half the time
-    ASSERT_EQ(WriteLightFile(folder / "a.lgt", NewSetting()), std::nullopt);
+    ASSERT_EQ(WriteLightFile(folder / "a.lgt", kNew), std::nullopt);
   std::vector<std::string> expected = before;
   expected.erase(std::find(expected.begin(), expected.end(), "~lgt" + dead + ".0a.tmp"));
   expected.insert(std::lower_bound(expected.begin(), expected.end(), "a.lgt"), "a.lgt");
@@ -194,8 +175,8 @@ TEST(WriterFaults, ReadOnlyFolderAndAFileTheUserMayNotWrite) {
   fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
                                      fs::perms::group_read | fs::perms::group_exec |
                                      fs::perms::others_read | fs::perms::others_exec);
-  EXPECT_TRUE(FailsAsOrdinaryUser([&] { return WriteLightFile(target, NewSetting()); },
-                                  "Permission denied"));
+  EXPECT_TRUE(
+      FailsAsOrdinaryUser([&] { return WriteLightFile(target, kNew); }, "Permission denied"));
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.lgt"});
   EXPECT_EQ(ReadBytes(target), kOld);
   if (geteuid() != 0) return;
@@ -206,7 +187,7 @@ TEST(WriterFaults, ReadOnlyFolderAndAFileTheUserMayNotWrite) {
   ASSERT_EQ(chown(mine.c_str(), 65534, 65534), 0);
   WriteBytes(mine / "roots.lgt", kOld);
   ASSERT_EQ(chmod((mine / "roots.lgt").c_str(), 0644), 0);
-  EXPECT_TRUE(FailsAsOrdinaryUser([&] { return WriteLightFile(mine / "roots.lgt", NewSetting()); },
+  EXPECT_TRUE(FailsAsOrdinaryUser([&] { return WriteLightFile(mine / "roots.lgt", kNew); },
                                   "Permission denied"));
   EXPECT_EQ(ReadBytes(mine / "roots.lgt"), kOld);
   EXPECT_EQ(std::distance(fs::directory_iterator(mine), fs::directory_iterator()), 1);
@@ -219,7 +200,7 @@ TEST(WriterFaults, KeepsOwnerAndPermissions) {
   WriteBytes(target, kOld);
   ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-  ASSERT_EQ(WriteLightFile(target, NewSetting()), std::nullopt);
+  ASSERT_EQ(WriteLightFile(target, kNew), std::nullopt);
   struct stat saved {};
   ASSERT_EQ(stat(target.c_str(), &saved), 0);
   EXPECT_EQ(saved.st_uid, 65534u);
@@ -238,10 +219,10 @@ TEST(WriterFaults, WriteCutShortPartWay) {
   rlimit limited = previous;
   limited.rlim_cur = 40;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const auto error = WriteLightFile(target, NewSetting());
+  const auto error = WriteLightFile(target, kNew);
   setrlimit(RLIMIT_FSIZE, &previous);
   ExpectFailureLeavesOldFile(folder, target, error, "cannot write: File too large");
-  EXPECT_EQ(WriteLightFile(target, NewSetting()), std::nullopt) << "the next save works";
+  EXPECT_EQ(WriteLightFile(target, kNew), std::nullopt) << "the next save works";
 }
 
 TEST(WriterFaults, SavesThroughSymbolicLinksAndKeepsThem) {
@@ -252,11 +233,11 @@ TEST(WriterFaults, SavesThroughSymbolicLinksAndKeepsThem) {
   fs::create_symlink(folder / "link.lgt", folder / "link-to-link.lgt");
   fs::create_symlink("real/new.lgt", folder / "dangling.lgt");
   for (const char* link : {"link.lgt", "link-to-link.lgt", "dangling.lgt"}) {
-    ASSERT_EQ(WriteLightFile(folder / link, NewSetting()), std::nullopt) << link;
+    ASSERT_EQ(WriteLightFile(folder / link, kNew), std::nullopt) << link;
     EXPECT_TRUE(fs::is_symlink(folder / link)) << link;
   }
-  EXPECT_EQ(ReadBytes(folder / "real" / "orig.lgt"), LightFileText(NewSetting()));
-  EXPECT_EQ(ReadBytes(folder / "real" / "new.lgt"), LightFileText(NewSetting()));
+  EXPECT_EQ(ReadBytes(folder / "real" / "orig.lgt"), LightFileText(kNew));
+  EXPECT_EQ(ReadBytes(folder / "real" / "new.lgt"), LightFileText(kNew));
   EXPECT_EQ(folder.Entries(),
             (std::vector<std::string>{"dangling.lgt", "link-to-link.lgt", "link.lgt", "real"}));
 }
