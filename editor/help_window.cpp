@@ -33,11 +33,11 @@ constexpr ControlLayout kControls[] = {
 };
 // clang-format on
 
-}  // namespace
-
 std::wstring VersionLabel(int major, int minor) {
   return L"Version : " + NumberText(major) + L"." + NumberText(minor);
 }
+
+}  // namespace
 
 frmAbout::frmAbout() : layout_(kControls, 5385, 5775) {}
 

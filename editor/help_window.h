@@ -2,15 +2,10 @@
 // a fixed place on the screen.
 #pragma once
 
-#include <string>
-
 #include "base_window.h"
 #include "layout.h"
 
 namespace editor {
-
-// "Version : <major>.<minor>", each number in plain decimal.
-std::wstring VersionLabel(int major, int minor);
 
 class frmAbout : public BaseWindow<frmAbout> {
  public:
