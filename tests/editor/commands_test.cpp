@@ -2,16 +2,12 @@
 #include "editor/colour_swatch.h"
 #include "editor_fixture.h"
 #include "support/dusk.h"
-#include "support/run_process.h"
 #include "support/temp_folder.h"
 
 namespace editor_testing {
 namespace {
 
-using testing_support::kDuskFile;
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using namespace testing_support;
 
 class CommandsTest : public EditorTest {
  protected:
@@ -84,23 +80,17 @@ TEST_F(CommandsTest, RefusedSavesSayWhyAndAskForNoFile) {
   EXPECT_TRUE(folder_.Entries().empty());
 }
 
-// The file's bytes are the ANSI code page's (1252 here: "é" and "€"); what lgt wrote the editor
-// shows as those characters and saves back byte for byte.
+// The file's bytes are the ANSI code page's (1252 here: "é" and "€"): the editor shows them as
+// those characters and saves them back byte for byte.
 TEST_F(CommandsTest, AnsiTextCrossesThroughTheCodePage) {
-  const auto written = folder_ / "in.lgt";
-  const auto lgt = testing_support::RunProcess(
-      testing_support::BesideThisProgram("lgt"),
-      {"write", written.string(), "--name", "Caf\xC3\xA9 \xE2\x82\xAC", "--sun-colour", "1 2 3",
-       "--sun-specular", "4 5 6", "--ambient-colour", "7 8 9", "--terrain-ambient-colour",
-       "10 11 12", "--sun-inclination", "-4.5e1", "--sun-rotation", "720"});
-  ASSERT_EQ(lgt.exitCode, 0) << lgt.err;
-  EXPECT_NE(ReadBytes(written).find("LightingSet \"Caf\xE9 \x80\"\r\n"), std::string::npos);
-  dialogs_.openAnswers = {Wide(written)};
+  std::string file = kDuskFile;
+  WriteBytes(folder_ / "in.lgt", file.replace(file.find("Dusk"), 4, "Caf\xE9 \x80"));
+  dialogs_.openAnswers = {Wide(folder_ / "in.lgt")};
   dialogs_.saveAnswers = {Wide(folder_ / "out")};
   Command(IDM_OPEN);
   EXPECT_EQ(Text(IDC_TXTNAME), L"Caf\xE9 \x20AC");
   Command(IDM_SAVE);
-  EXPECT_EQ(ReadBytes(folder_ / "out.lgt"), ReadBytes(written));
+  EXPECT_EQ(ReadBytes(folder_ / "out.lgt"), file);
 }
 
 // Run with the code page 932 (LC_ALL=ja_JP.UTF-8 under Wine), where some byte sequences are no
