@@ -6,12 +6,17 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/run_process.h"
-
 namespace {
 
+// The folder of the programs: this test is built beside them.
+std::filesystem::path ProgramFolder() {
+  std::wstring self(32768, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  return std::filesystem::path(self).parent_path();
+}
+
 TEST(ProgramFile, VersionResourceGivesVersionNamesAndLanguage) {
-  const std::wstring path = testing_support::BesideThisProgram("Kestrune Light Editor").wstring();
+  const std::wstring path = (ProgramFolder() / "Kestrune Light Editor.exe").wstring();
   DWORD ignored = 0;
   std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
   ASSERT_FALSE(info.empty()) << "no version resource";
@@ -45,12 +50,9 @@ TEST(ProgramFile, VersionResourceGivesVersionNamesAndLanguage) {
 // A program that grows past its limit has taken in library code it does not need; a library
 // beside it would have to ship with it.
 TEST(ProgramFiles, StayWithinTheirSizeAndNeedNoLibraryBeside) {
-  for (const char* program : {"Kestrune Light Editor", "lgt"}) {
-    const auto size = std::filesystem::file_size(testing_support::BesideThisProgram(program));
-    EXPECT_LE(size, 300u * 1024) << program;
-  }
-  const auto folder = testing_support::BesideThisProgram("x").parent_path();
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
+  for (const char* program : {"Kestrune Light Editor.exe", "lgt.exe"})
+    EXPECT_LE(std::filesystem::file_size(ProgramFolder() / program), 300u * 1024) << program;
+  for (const auto& entry : std::filesystem::directory_iterator(ProgramFolder()))
     EXPECT_NE(entry.path().extension(), ".dll") << entry.path();
 }
 
