@@ -26,39 +26,7 @@ constexpr int kValueIds[] = {IDC_TXTNAME,       IDC_PICSUNCOL, IDC_PICSUNSPEC, I
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new EditorEnvironment);
 
-template <class T>
-T Next(std::deque<T>& answers, T otherwise) {
-  if (answers.empty()) return otherwise;
-  T answer = answers.front();
-  answers.pop_front();
-  return answer;
-}
-
 }  // namespace
-
-std::wstring ScriptedDialogs::ShowOpenDialog(const std::wstring& title, const std::wstring& pattern,
-                                             HWND) {
-  openRequests.push_back(title + L"|" + pattern);
-  return Next<std::wstring>(openAnswers, L"");
-}
-
-lightset::ColourRef ScriptedDialogs::PickColour(HWND, lightset::ColourRef initialColour) {
-  colourRequests.push_back(initialColour);
-  return Next<lightset::ColourRef>(colourAnswers, -1);
-}
-
-bool ScriptedDialogs::ShowSaveDialog(HWND, std::wstring& fileName, const std::wstring& filter) {
-  saveRequests.push_back(fileName + L"|" + filter);
-  const auto answer = Next<std::wstring>(saveAnswers, L"");
-  if (!answer.empty()) fileName = answer;
-  return !answer.empty();
-}
-
-int ScriptedDialogs::ShowMessage(HWND, const std::wstring& text, const std::wstring& title,
-                                 UINT type) {
-  messages.push_back({text, title, type});
-  return Next<int>(messageAnswers, IDOK);
-}
 
 void PumpMessages(editor::Main* window) {
   MSG message;

@@ -33,11 +33,33 @@ class ScriptedDialogs final : public editor::SystemDialogs {
   std::vector<Message> messages;
 
   std::wstring ShowOpenDialog(const std::wstring& title, const std::wstring& pattern,
-                              HWND owner) override;
-  lightset::ColourRef PickColour(HWND owner, lightset::ColourRef initialColour) override;
-  bool ShowSaveDialog(HWND owner, std::wstring& fileName, const std::wstring& filter) override;
-  int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
-                  UINT type) override;
+                              HWND) override {
+    openRequests.push_back(title + L"|" + pattern);
+    return Next<std::wstring>(openAnswers, L"");
+  }
+  lightset::ColourRef PickColour(HWND, lightset::ColourRef initialColour) override {
+    colourRequests.push_back(initialColour);
+    return Next<lightset::ColourRef>(colourAnswers, -1);
+  }
+  bool ShowSaveDialog(HWND, std::wstring& fileName, const std::wstring& filter) override {
+    saveRequests.push_back(fileName + L"|" + filter);
+    const std::wstring answer = Next<std::wstring>(saveAnswers, L"");
+    if (!answer.empty()) fileName = answer;
+    return !answer.empty();
+  }
+  int ShowMessage(HWND, const std::wstring& text, const std::wstring& title, UINT type) override {
+    messages.push_back({text, title, type});
+    return Next<int>(messageAnswers, IDOK);
+  }
+
+ private:
+  template <class T>
+  static T Next(std::deque<T>& answers, T otherwise) {
+    if (answers.empty()) return otherwise;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
 };
 
 inline const std::vector<std::wstring> kDuskValues = {

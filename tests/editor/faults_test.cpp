@@ -80,23 +80,5 @@ TEST_F(FaultsTest, FailuresAreToldAndChangeNothing) {
   }
 }
 
-TEST_F(FaultsTest, PathsLongerThan260CharactersWork) {
-  // Made in the \\?\ form, as the system needs for long paths; chosen as a dialog returns it.
-  fs::path deep = folder_.path();
-  for (int i = 0; i < 6; ++i) deep /= std::string(50, static_cast<char>('a' + i));
-  ASSERT_GT(deep.wstring().size(), 260u);
-  fs::create_directories(L"\\\\?\\" + deep.wstring());
-  EXPECT_EQ(Run(IDM_SAVE, deep / "Dusk"), L"");
-  Type(IDC_TXTNAME, L"");
-  EXPECT_EQ(Run(IDM_OPEN, deep / "Dusk.lgt"), L"");
-  EXPECT_EQ(Values(), kBefore);
-  EXPECT_EQ(Run(IDM_SAVE, deep / "Dusk"), L"");
-  EXPECT_TRUE(dialogs_.messageAnswers.empty()) << "the file was found and replacing it asked";
-  // The library's removal does not reach that deep; take it apart level by level.
-  DeleteFileW((L"\\\\?\\" + (deep / "Dusk.lgt").wstring()).c_str());
-  for (fs::path level = deep; level != folder_.path(); level = level.parent_path())
-    RemoveDirectoryW((L"\\\\?\\" + level.wstring()).c_str());
-}
-
 }  // namespace
 }  // namespace editor_testing

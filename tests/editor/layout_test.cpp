@@ -69,12 +69,6 @@ int Scaled(int pixelsAt96, UINT dpi) {
   return MulDiv(pixelsAt96 * 15, static_cast<int>(dpi), 1440);
 }
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
 // The tooltip control is a window of its own, owned by the window whose tools it holds.
 std::wstring TooltipOf(HWND parent, HWND control) {
   for (HWND tips = nullptr; (tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr));) {
@@ -94,7 +88,6 @@ std::wstring TooltipOf(HWND parent, HWND control) {
   return L"";
 }
 
-// Checks the window's controls as laid out for dpi (the window's own when 0).
 // Checks the window's controls as laid out for dpi; its client area too when dpi is the window's
 // own (Wine keeps the frame and menu bar at the system's DPI).
 void ExpectLayout(HWND window, const Layout& layout, UINT dpi = 0) {
@@ -113,7 +106,9 @@ void ExpectLayout(HWND window, const Layout& layout, UINT dpi = 0) {
     ASSERT_TRUE(child) << "missing control " << expected.id;
     SCOPED_TRACE(testing::Message() << "control " << expected.id << " at " << dpi << " dpi");
     EXPECT_EQ(GetDlgCtrlID(child), expected.id);
-    EXPECT_EQ(ClassOf(child), expected.windowClass);
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    EXPECT_STREQ(name, expected.windowClass);
     if (expected.text) {
       EXPECT_EQ(editor::WindowText(child), expected.text);
     }
