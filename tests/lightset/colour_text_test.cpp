@@ -15,13 +15,6 @@ TEST(ColourText, WritesRedGreenBlueFromTheLowByteUp) {
   for (const auto& [colour, text] : cases) EXPECT_EQ(ColourText(colour), text) << colour;
 }
 
-TEST(ColourFromComponents, CombinesAndClampsEachComponent) {
-  // Above 255 counts as 255, below 0 as 0.
-  EXPECT_EQ(ColourFromComponents(255, 128, 0), 0x0080FF);
-  EXPECT_EQ(ColourFromComponents(300, 32767, 256), 0xFFFFFF);
-  EXPECT_EQ(ColourFromComponents(-1, 10, -32768), 0x000A00);
-}
-
 TEST(ParseColourText, AcceptsOnlyThreeNumbersUpTo255WithSingleBlanks) {
   EXPECT_EQ(ParseColourText("255 128 0"), 0x0080FF);
   EXPECT_EQ(ParseColourText("0 0 0"), 0);

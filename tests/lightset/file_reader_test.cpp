@@ -6,7 +6,6 @@
 namespace lightset {
 namespace {
 
-namespace fs = std::filesystem;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
@@ -189,24 +188,6 @@ TEST(LoadLightFile, ReadsLinesThatSpanItsPiecesAsTheWholeTextReads) {
       EXPECT_EQ(inPieces, whole) << what;
     }
   }
-}
-
-TEST(LoadLightFile, ReportsFilesThatCannotBeReadWithTheirNameAndLine) {
-  TempFolder folder;
-  WriteBytes(folder / "bad.lgt", std::string(70000, '\n') + "suncolor 1");
-  const std::pair<fs::path, std::string> cases[] = {
-      {folder / "missing.lgt", ": cannot open: "},
-      {folder.path(), ": cannot open: it is a folder, not a file"},
-      {folder / "bad.lgt", ":70001: sun colour: the green number is missing"},
-  };
-  LoadedLightSetting setting{.SunRotation = "kept"};
-  for (const auto& [path, message] : cases) {
-    const auto error = LoadLightFile(path, setting);
-    ASSERT_TRUE(error) << path;
-    EXPECT_TRUE(DescribeLoadError(path, *error).starts_with(path.string() + message))
-        << DescribeLoadError(path, *error);
-  }
-  EXPECT_EQ(setting, LoadedLightSetting{.SunRotation = "kept"});
 }
 
 }  // namespace
