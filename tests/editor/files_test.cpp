@@ -1,0 +1,141 @@
+// Files reaching the window every way a user hands them over (the dialogs, the command line, a
+// drop), and those that fail: one message naming the file, the line and the reason; the window and
+// the old file as they were; the next Open and Save working.
+#include <shlobj.h>
+
+#include <functional>
+#include <utility>
+
+#include "editor/command_line.h"
+#include "editor_fixture.h"
+#include "support/temp_folder.h"
+
+namespace editor_testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+using namespace std::string_literals;
+
+TEST(FilesToOpen, SplitsTheCommandLineAsWindowsDoes) {
+  std::wstring here(GetCurrentDirectoryW(0, nullptr), L'\0');
+  here.resize(GetCurrentDirectoryW(static_cast<DWORD>(here.size()), here.data()));
+  if (!here.ends_with(L'\\')) here += L'\\';
+  const std::wstring longPath =
+      L"C:\\" + std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b') + L".lgt";
+  const std::pair<std::wstring, std::vector<std::wstring>> cases[] = {
+      {L"\"C:\\Program Files\\Kestrune Light Editor.exe\"", {}},
+      {L"editor.exe \"C:\\my sets\\\x00E9t\x00E9 \x6625.lgt\"",
+       {L"C:\\my sets\\\x00E9t\x00E9 \x6625.lgt"}},
+      {L"editor.exe dusk.lgt", {here + L"dusk.lgt"}},
+      {L"editor.exe " + longPath, {longPath}},
+      {L"editor.exe a.lgt \"C:\\b c.lgt\"", {here + L"a.lgt", L"C:\\b c.lgt"}},
+  };
+  for (const auto& [commandLine, files] : cases)
+    EXPECT_EQ(editor::FilesToOpen(commandLine.c_str()), files) << commandLine;
+}
+
+// A drop as Explorer makes it: a DROPFILES header and the paths, each ending in NUL, then a NUL.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  list.copy(reinterpret_cast<wchar_t*>(header + 1), list.size());
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+enum Way { kOpenDialog = 1, kCommandLine = 2, kDrop = 4, kSaveDialog = 8 };
+
+class FilesTest : public EditorTest {
+ protected:
+  // Hands paths over the way given; returns the messages shown, each as its icon and text.
+  std::vector<std::wstring> Run(Way way, const std::vector<std::wstring>& paths) {
+    dialogs_.messages.clear();
+    dialogs_.openAnswers = dialogs_.saveAnswers = {paths[0]};
+    dialogs_.messageAnswers = {IDYES};
+    if (way == kCommandLine) window_->OpenFiles(paths);
+    if (way == kDrop)
+      SendMessageW(MainWindow(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    if (way & (kOpenDialog | kSaveDialog)) Command(way == kOpenDialog ? IDM_OPEN : IDM_SAVE);
+    std::vector<std::wstring> shown;
+    for (const auto& message : dialogs_.messages)  // the question before replacing is no failure
+      if (message.title != L"Confirm Save As")
+        shown.push_back(std::to_wstring(message.type & MB_ICONMASK) + L" " + message.text);
+    return shown;
+  }
+  std::wstring Path(const char* name) const { return (folder_ / name).wstring(); }
+
+  TempFolder folder_;
+};
+
+TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
+  const std::vector<std::wstring> before = {
+      L"Before", L"3 2 1", L"255 255 255", L"255 255 255", L"255 255 255", L"1", L"2"};
+  auto after = [&before](const wchar_t* name, const wchar_t* rotation) {
+    std::vector<std::wstring> values = before;
+    values[0] = name, values[6] = rotation;
+    return values;
+  };
+  WriteBytes(folder_ / "dusk.lgt", "LightingSet \"Dusk\"\r\nsunrotation 180\r\n");
+  WriteBytes(folder_ / "noon.lgt", "LightingSet \"Noon\"\r\n");
+  WriteBytes(folder_ / "zero.lgt", "LightingSet \"a\0b\"\r\nsunrotation 4\0005"s);
+  WriteBytes(folder_ / "broken.lgt", "sunrotation 9\r\nsuncolor 1\r\n");
+  const fs::path old = folder_ / "old.lgt";
+  HANDLE holder = INVALID_HANDLE_VALUE;
+  auto held = [&] {
+    holder = CreateFileW(old.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return old.wstring();
+  };
+  const std::wstring error = std::to_wstring(MB_ICONERROR) + L" ",
+                     notOpened = error +
+                                 L"The lighting set could not be opened; nothing was "
+                                 L"changed.\n\n",
+                     notSaved = error + L"The lighting set could not be saved.\n\n";
+  const int opens = kOpenDialog | kCommandLine | kDrop;
+  const struct {
+    int ways;
+    std::function<std::vector<std::wstring>()> paths;
+    std::vector<std::wstring> values;
+    std::wstring message;  // its start; "" when none is shown
+  } cases[] = {
+      // clang-format off
+      {opens, [&] { return std::vector{Path("dusk.lgt")}; }, after(L"Dusk", L"180"), L""},
+      {opens, [&] { return std::vector{Path("zero.lgt")}; }, after(L"a", L"4"), L""},  // a text box shows its text up to a NUL
+      {kCommandLine | kDrop, [&] { return std::vector{Path("noon.lgt"), Path("dusk.lgt")}; }, after(L"Noon", L"2"),
+       std::to_wstring(MB_ICONINFORMATION) + L" Kestrune Light Editor holds one lighting set at a time, so only the first of the 2 files was opened:\n\n" + Path("noon.lgt")},
+      {opens, [&] { return std::vector{Path("absent.lgt")}; }, before, notOpened + Path("absent.lgt") + L": cannot open: No such file or directory"},
+      {opens, [&] { return std::vector{Path("broken.lgt")}; }, before, notOpened + Path("broken.lgt") + L"\nLine 2: sun colour: the green number is missing"},
+      {opens, [&] { return std::vector{folder_.path().wstring()}; }, before, notOpened + folder_.path().wstring() + L": cannot open: it is a folder, not a file"},
+      {opens, [&] { return std::vector{held()}; }, before, notOpened + old.wstring() + L": cannot open: Permission denied"},
+      {kSaveDialog, [&] { return std::vector{Path("no such folder\\a")}; }, before, notSaved + Path("no such folder\\a.lgt") + L": cannot create a temporary file in its folder: "},
+      {kSaveDialog, [&] { return std::vector{held()}; }, before, notSaved + old.wstring() + L": cannot replace the file: "},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    for (const Way way : {kOpenDialog, kCommandLine, kDrop, kSaveDialog}) {
+      if (!(c.ways & way)) continue;
+      SetValues(before);
+      WriteBytes(old, "old bytes");
+      const std::vector<std::wstring> paths = c.paths();
+      const std::vector<std::wstring> shown = Run(way, paths);
+      if (holder != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(holder, INVALID_HANDLE_VALUE));
+      SCOPED_TRACE(testing::PrintToString(paths[0]) + ", way " + std::to_string(way));
+      EXPECT_EQ(Values(), c.values);
+      ASSERT_EQ(shown.size(), c.message.empty() ? 0u : 1u);
+      if (!c.message.empty()) {
+        EXPECT_TRUE(shown[0].starts_with(c.message)) << testing::PrintToString(shown[0]);
+      }
+      EXPECT_EQ(ReadBytes(old), "old bytes");
+      EXPECT_EQ(Run(kSaveDialog, {old.wstring()}), std::vector<std::wstring>{}) << "the next save";
+      EXPECT_EQ(Run(kOpenDialog, {old.wstring()}), std::vector<std::wstring>{}) << "the next open";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace editor_testing
