@@ -4,9 +4,6 @@
 
 #include <cwchar>
 
-#include "editor/colour_swatch.h"
-#include "editor/window_text.h"
-
 namespace editor_testing {
 
 namespace {
@@ -48,15 +45,9 @@ void EditorTest::TearDown() {
   PumpMessages();
 }
 
-std::wstring EditorTest::Text(int id) const { return editor::WindowText(Item(id)); }
-
 void EditorTest::ClickSwatch(int id) const {
   SendMessageW(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageW(Item(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-}
-
-lightset::ColourRef EditorTest::SwatchColour(int id) const {
-  return editor::GetSwatchColour(Item(id));
 }
 
 std::vector<std::wstring> EditorTest::Values() const {

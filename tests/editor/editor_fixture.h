@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "editor/colour_swatch.h"
 #include "editor/main_window.h"
 #include "editor/resource.h"
+#include "editor/window_text.h"
 
 namespace editor_testing {
 
@@ -76,12 +78,12 @@ class EditorTest : public ::testing::Test {
   HWND MainWindow() const { return window_->Window(); }
   HWND HelpWindow() const { return window_->HelpWindow().Window(); }
   HWND Item(int id) const { return GetDlgItem(MainWindow(), id); }
-  std::wstring Text(int id) const;
+  std::wstring Text(int id) const { return editor::WindowText(Item(id)); }
   void Type(int id, const std::wstring& text) const { SetWindowTextW(Item(id), text.c_str()); }
   void Command(int id) const { SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
   void ClickButton(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
   void ClickSwatch(int id) const;
-  lightset::ColourRef SwatchColour(int id) const;
+  lightset::ColourRef SwatchColour(int id) const { return editor::GetSwatchColour(Item(id)); }
   // The seven values as the window shows them: the name, the swatches' colours as "R G B" in the
   // file's order, and the two numbers.
   std::vector<std::wstring> Values() const;

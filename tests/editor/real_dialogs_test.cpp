@@ -108,10 +108,8 @@ TEST_F(RealDialogsTest, SaveOpenAndColourDialogs) {
   Run(IDM_SAVE, {FileName((folder_ / "Dusk").wstring())});
   EXPECT_EQ(nameShown, L"Dusk");
   EXPECT_EQ(filterShown, L"(*.LGT)");
-  EXPECT_TRUE(ReadBytes(folder_ / "Dusk.lgt")
-                  .starts_with("\\\\Custom Light File Made With Kestrune Light Editor By "
-                               "Tolvane.\r\n\r\nLightingSet "
-                               "\"Dusk\"\r\n\r\nsuncolor 255 200 150\r\n"));
+  EXPECT_NE(ReadBytes(folder_ / "Dusk.lgt").find("\"Dusk\"\r\n\r\nsuncolor 255 200 150\r\n"),
+            std::string::npos);
   Type(IDC_TXTSUNROT, L"90");
   Run(IDM_SAVE, {FileName((folder_ / "Dusk.lgt").wstring()), Press(IDYES)});
   EXPECT_TRUE(ReadBytes(folder_ / "Dusk.lgt").ends_with(" sunrotation 90\r\n"));
@@ -119,11 +117,8 @@ TEST_F(RealDialogsTest, SaveOpenAndColourDialogs) {
 
   WriteBytes(folder_ / "Night.lgt", "LightingSet \"Night\"\r\nsunrotation 270\r\nsuncolor 1 2 3");
   Run(IDM_OPEN, {FileName((folder_ / "Night.lgt").wstring())});
-  EXPECT_EQ(Text(IDC_TXTNAME), L"Night");
-  EXPECT_EQ(Text(IDC_TXTSUNROT), L"270");
-  EXPECT_EQ(SwatchColour(IDC_PICSUNCOL), 0x030201);
-  Run(IDM_OPEN, {Press(IDCANCEL)});
-  EXPECT_EQ(Text(IDC_TXTNAME), L"Night");
+  EXPECT_EQ(Values(), (std::vector<std::wstring>{L"Night", L"1 2 3", L"255 255 255", L"255 255 255",
+                                                 L"255 255 255", L"50", L"270"}));
 
   // Wine's file dialogs crash on paths past MAX_PATH: a name that would not fit beside the
   // folder is not proposed, and typing stops where the path would pass it.
@@ -139,21 +134,19 @@ TEST_F(RealDialogsTest, SaveOpenAndColourDialogs) {
 // Windows' save dialog does not open on a proposed name that is no valid file name; Wine's
 // does, so the system is played by a stand-in here.
 TEST(ShowProposingAValidName, ShowsTheDialogAgainWithoutANameItCannotTake) {
-  const struct {
-    DWORD failure;  // the first show's
-    std::vector<std::wstring> proposed;
-  } cases[] = {
-      {FNERR_INVALIDFILENAME, {L"a:b", L""}}, {0, {L"a:b"}}, {FNERR_BUFFERTOOSMALL, {L"a:b"}}};
-  for (const auto& c : cases) {
+  for (const DWORD failure :
+       {DWORD{FNERR_INVALIDFILENAME}, DWORD{0}, DWORD{FNERR_BUFFERTOOSMALL}}) {
     std::vector<std::wstring> proposed;
     const bool chosen =
-        editor::ShowProposingAValidName(L"a:b", [&](const std::wstring& name, DWORD& failure) {
+        editor::ShowProposingAValidName(L"a:b", [&](const auto& name, DWORD& shown) {
           proposed.push_back(name);
-          failure = c.failure;
+          shown = failure;
           return proposed.size() == 2;
         });
-    EXPECT_EQ(proposed, c.proposed) << c.failure;
-    EXPECT_EQ(chosen, c.proposed.size() == 2) << c.failure;
+    const bool retried = failure == FNERR_INVALIDFILENAME;
+    EXPECT_EQ(proposed,
+              retried ? std::vector<std::wstring>{L"a:b", L""} : std::vector<std::wstring>{L"a:b"});
+    EXPECT_EQ(chosen, retried) << failure;
   }
 }
 

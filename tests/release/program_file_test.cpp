@@ -30,8 +30,6 @@ TEST(ProgramFile, VersionResourceGivesVersionNamesAndLanguage) {
   ASSERT_TRUE(fixed);
   EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(1, 1));  // 1.1.0.0
   EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-  EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(1, 1));
-  EXPECT_EQ(fixed->dwProductVersionLS, 0u);
   const auto* translation = static_cast<const WORD*>(query(L"\\VarFileInfo\\Translation"));
   ASSERT_TRUE(translation);
   EXPECT_EQ(MAKELONG(translation[1], translation[0]), 0x040904B0);
