@@ -91,11 +91,10 @@ TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
     holder = CreateFileW(old.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     return old.wstring();
   };
-  const std::wstring error = std::to_wstring(MB_ICONERROR) + L" ",
-                     notOpened = error +
-                                 L"The lighting set could not be opened; nothing was "
-                                 L"changed.\n\n",
-                     notSaved = error + L"The lighting set could not be saved.\n\n";
+  const std::wstring error = std::to_wstring(MB_ICONERROR) + L" ";
+  const std::wstring notOpened =
+      error + L"The lighting set could not be opened; nothing was changed.\n\n";
+  const std::wstring notSaved = error + L"The lighting set could not be saved.\n\n";
   const int opens = kOpenDialog | kCommandLine | kDrop;
   const struct {
     int ways;

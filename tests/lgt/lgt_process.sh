@@ -8,6 +8,7 @@ trap 'rm -rf "$folder"' EXIT
 source "$(dirname "$0")/../support/checks.sh"
 if [[ $program == *.exe ]]; then
   source "$(dirname "$0")/../../scripts/lib/wine-env.sh"
+  ensure_wine_prefix
   export LC_ALL=C.UTF-8  # Wine hands the program its UTF-8 arguments as UTF-16
   lgt() { wine "$program" "$@"; }
   at=Z:$folder name=$'caf\xe9'  # the name in the ANSI code page, 1252 under Wine here
@@ -53,8 +54,9 @@ if [[ $program != *.exe && ${2:-} != --no-memory-limit ]]; then
   bounded() {  # bounded START ERROR: a line of START and 64 MiB more, read within 40 MB
     { printf '\r\n%s' "$1" && head -c $((64 << 20)) /dev/zero | tr '\0' x; } >"$folder/long.lgt"
     (ulimit -v 40000 && exec "$program" read "$folder/long.lgt") >/dev/null 2>"$folder/err"
-    local status=$?
-    [ "$(cat "$folder/err")" = "${2:+$folder/long.lgt:2: $2}" ] && [ $status -eq $((${#2} ? 1 : 0)) ]
+    local status=$? expected_status=0
+    [ -z "$2" ] || expected_status=1
+    [ $status -eq $expected_status ] && [ "$(cat "$folder/err")" = "${2:+$folder/long.lgt:2: $2}" ]
   }
   check "a long line that sets nothing" bounded "" ""
   check "a long name line" bounded 'LightingSet "n"' ""
