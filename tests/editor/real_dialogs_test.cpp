@@ -144,8 +144,8 @@ TEST(ShowProposingAValidName, ShowsTheDialogAgainWithoutANameItCannotTake) {
           return proposed.size() == 2;
         });
     const bool retried = failure == FNERR_INVALIDFILENAME;
-    EXPECT_EQ(proposed,
-              retried ? std::vector<std::wstring>{L"a:b", L""} : std::vector<std::wstring>{L"a:b"});
+    EXPECT_EQ(proposed, (retried ? std::vector<std::wstring>{L"a:b", L""}
+                                 : std::vector<std::wstring>{L"a:b"}));
     EXPECT_EQ(chosen, retried) << failure;
   }
 }
