@@ -148,6 +148,7 @@ TEST_F(EditorTest, LayoutOfTheHelpWindow) {
   EXPECT_EQ(clientOrigin.x, Scaled(156, GetDpiForWindow(HelpWindow())));
   EXPECT_EQ(clientOrigin.y, Scaled(129, GetDpiForWindow(HelpWindow())));
   EXPECT_EQ(editor::WindowText(HelpWindow()), L"Tolvane's Kestrune Light Editor");
+  EXPECT_EQ(editor::WindowText(GetDlgItem(HelpWindow(), IDC_LBLVERSION)), L"Version : 1.1");
   EXPECT_EQ(GetWindow(HelpWindow(), GW_OWNER), nullptr);
   const auto style = GetWindowLongPtrW(HelpWindow(), GWL_STYLE);
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
