@@ -8,18 +8,13 @@ namespace {
 
 using namespace testing_support;
 
-class CommandsTest : public EditorTest {
- protected:
-  std::wstring Wide(const std::filesystem::path& path) { return path.wstring(); }
-
-  TempFolder folder_;
-};
+class CommandsTest : public EditorTest {};
 
 TEST_F(CommandsTest, SaveWritesTheFileAsChosenAndAsksBeforeReplacing) {
   SetValues(kDuskValues);
-  dialogs_.saveAnswers = {Wide(folder_ / "Dusk"), L""};
-  for (const wchar_t* chosen : {L"b.lgt", L"c.LGT", L"d.Lgt", L"e.lgt.txt", L"f.lg"})
-    dialogs_.saveAnswers.push_back(Wide(folder_ / chosen));
+  dialogs_.saveAnswers = {Path("Dusk"), L""};
+  for (const char* chosen : {"b.lgt", "c.LGT", "d.Lgt", "e.lgt.txt", "f.lg"})
+    dialogs_.saveAnswers.push_back(Path(chosen));
   ClickButton(IDC_CMDSAVE);
   for (int i = 0; i < 6; ++i) Command(IDM_SAVE);  // the first is cancelled
   EXPECT_EQ(dialogs_.saveRequests, std::vector<std::wstring>(7, L"Dusk|.LGT"));
@@ -30,7 +25,7 @@ TEST_F(CommandsTest, SaveWritesTheFileAsChosenAndAsksBeforeReplacing) {
 
   // Numbers are written as typed, without a range check.
   SetValues({L"", L"", L"", L"", L"", L" 4.5E1", L"720"});
-  dialogs_.saveAnswers = {Wide(folder_ / "Dusk"), Wide(folder_ / "Dusk.lgt")};
+  dialogs_.saveAnswers = {Path("Dusk"), Path("Dusk.lgt")};
   dialogs_.messageAnswers = {IDNO, IDYES};
   Command(IDM_SAVE);
   EXPECT_EQ(ReadBytes(folder_ / "Dusk.lgt"), kDuskFile);
@@ -41,7 +36,7 @@ TEST_F(CommandsTest, SaveWritesTheFileAsChosenAndAsksBeforeReplacing) {
   EXPECT_TRUE(file.ends_with(" sunrotation 720\r\n"));
   ASSERT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(dialogs_.messages[0].text,
-            Wide(folder_ / "Dusk.lgt") + L" already exists.\nDo you want to replace it?");
+            Path("Dusk.lgt") + L" already exists.\nDo you want to replace it?");
   EXPECT_EQ(dialogs_.messages[0].title, L"Confirm Save As");
   EXPECT_EQ(dialogs_.messages[0].type, static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2))
       << "No is the default";
@@ -82,8 +77,8 @@ TEST_F(CommandsTest, RefusedSavesSayWhyAndAskForNoFile) {
 TEST_F(CommandsTest, AnsiTextCrossesThroughTheCodePage) {
   std::string file = kDuskFile;
   WriteBytes(folder_ / "in.lgt", file.replace(file.find("Dusk"), 4, "Caf\xE9 \x80"));
-  dialogs_.openAnswers = {Wide(folder_ / "in.lgt")};
-  dialogs_.saveAnswers = {Wide(folder_ / "out")};
+  dialogs_.openAnswers = {Path("in.lgt")};
+  dialogs_.saveAnswers = {Path("out")};
   Command(IDM_OPEN);
   EXPECT_EQ(Text(IDC_TXTNAME), L"Caf\xE9 \x20AC");
   Command(IDM_SAVE);
@@ -96,7 +91,7 @@ TEST_F(CommandsTest, CodePageTextThatCannotBeShownExactlyIsNamed) {
   if (GetACP() != 932) GTEST_SKIP() << "needs the code page 932";
   WriteBytes(folder_ / "a.lgt",
              "LightingSet \"A\x81\"\r\nsuninclination \x82\xA0\r\nsunrotation 7\x81");
-  dialogs_.openAnswers = {Wide(folder_ / "a.lgt")};
+  dialogs_.openAnswers = {Path("a.lgt")};
   Command(IDM_OPEN);
   EXPECT_EQ(Text(IDC_TXTSUNINC), L"\x3042");  // Hiragana A: shown exactly, not named
   EXPECT_EQ(Text(IDC_TXTNAME).substr(0, 1), L"A") << "the values are applied all the same";
@@ -122,7 +117,7 @@ TEST_F(CommandsTest, OpenAppliesTheFileAndKeepsWhatItDoesNotMention) {
              "  suncolour 1.9 2 300\r\nsunrotation  45 \r\nLightingSet x \"Night\" y\n");
   Command(IDM_OPEN);  // no answer scripted: the dialog is cancelled and nothing changes
   EXPECT_EQ(Values(), kDuskValues);
-  dialogs_.openAnswers = {Wide(folder_ / "partial.lgt")};
+  dialogs_.openAnswers = {Path("partial.lgt")};
   Command(IDM_OPEN);
   EXPECT_EQ(dialogs_.openRequests, std::vector<std::wstring>(2, L"Open LGT|*.Lgt"));
   EXPECT_EQ(Values(), (std::vector<std::wstring>{L"Night", L"1 2 255", L"255 255 255", L"40 40 60",
@@ -144,7 +139,7 @@ TEST_F(CommandsTest, SwatchesPickAColourOrKeepTheirsOnCancel) {
 
 TEST_F(CommandsTest, ShortcutsWorkFromAnyControl) {
   SetValues(kDuskValues);
-  dialogs_.saveAnswers = {Wide(folder_ / "viaKey")};
+  dialogs_.saveAnswers = {Path("viaKey")};
   BYTE keys[256] = {};
   GetKeyboardState(keys);
   keys[VK_CONTROL] = 0x80;

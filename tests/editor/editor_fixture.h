@@ -14,6 +14,7 @@
 #include "editor/main_window.h"
 #include "editor/resource.h"
 #include "editor/window_text.h"
+#include "support/temp_folder.h"
 
 namespace editor_testing {
 
@@ -90,6 +91,10 @@ class EditorTest : public ::testing::Test {
   // Sets values given as Values() gives them; a swatch's empty text leaves the swatch as it is.
   void SetValues(const std::vector<std::wstring>& values) const;
 
+  // A file or folder in the test's own folder, as the dialogs give a path.
+  std::wstring Path(const std::string& name) const { return (folder_ / name).wstring(); }
+
+  testing_support::TempFolder folder_;
   ScriptedDialogs dialogs_;
   editor::SystemDialogs* shown_ = &dialogs_;  // the dialogs the window is made with
   std::unique_ptr<editor::Main> window_;

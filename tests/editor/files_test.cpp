@@ -68,9 +68,6 @@ class FilesTest : public EditorTest {
         shown.push_back(std::to_wstring(message.type & MB_ICONMASK) + L" " + message.text);
     return shown;
   }
-  std::wstring Path(const char* name) const { return (folder_ / name).wstring(); }
-
-  TempFolder folder_;
 };
 
 TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {

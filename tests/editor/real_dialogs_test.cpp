@@ -17,7 +17,6 @@ namespace editor_testing {
 namespace {
 
 using testing_support::ReadBytes;
-using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
 // Answers the dialog given, or returns false when it is not of the kind the answer fits.
@@ -92,8 +91,6 @@ class RealDialogsTest : public EditorTest {
     EXPECT_TRUE(answers.empty()) << answers.size() << " answers left";
     EXPECT_FALSE(VisibleDialog());
   }
-
-  TempFolder folder_;
 };
 
 TEST_F(RealDialogsTest, SaveOpenAndColourDialogs) {
@@ -105,18 +102,18 @@ TEST_F(RealDialogsTest, SaveOpenAndColourDialogs) {
   EXPECT_TRUE(colourFullyOpen);
   Run(-IDC_PICSUNCOL, {Press(IDCANCEL)});
   EXPECT_EQ(SwatchColour(IDC_PICSUNCOL), 0x96C8FF);
-  Run(IDM_SAVE, {FileName((folder_ / "Dusk").wstring())});
+  Run(IDM_SAVE, {FileName(Path("Dusk"))});
   EXPECT_EQ(nameShown, L"Dusk");
   EXPECT_EQ(filterShown, L"(*.LGT)");
   EXPECT_NE(ReadBytes(folder_ / "Dusk.lgt").find("\"Dusk\"\r\n\r\nsuncolor 255 200 150\r\n"),
             std::string::npos);
   Type(IDC_TXTSUNROT, L"90");
-  Run(IDM_SAVE, {FileName((folder_ / "Dusk.lgt").wstring()), Press(IDYES)});
+  Run(IDM_SAVE, {FileName(Path("Dusk.lgt")), Press(IDYES)});
   EXPECT_TRUE(ReadBytes(folder_ / "Dusk.lgt").ends_with(" sunrotation 90\r\n"));
   EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"Dusk.lgt"});
 
   WriteBytes(folder_ / "Night.lgt", "LightingSet \"Night\"\r\nsunrotation 270\r\nsuncolor 1 2 3");
-  Run(IDM_OPEN, {FileName((folder_ / "Night.lgt").wstring())});
+  Run(IDM_OPEN, {FileName(Path("Night.lgt"))});
   EXPECT_EQ(Values(), (std::vector<std::wstring>{L"Night", L"1 2 3", L"255 255 255", L"255 255 255",
                                                  L"255 255 255", L"50", L"270"}));
 
