@@ -131,19 +131,21 @@ TEST_F(RealDialogsTest, SaveOpenAndColourDialogs) {
 // Windows' save dialog does not open on a proposed name that is no valid file name; Wine's
 // does, so the system is played by a stand-in here.
 TEST(ShowProposingAValidName, ShowsTheDialogAgainWithoutANameItCannotTake) {
-  for (const DWORD failure :
-       {DWORD{FNERR_INVALIDFILENAME}, DWORD{0}, DWORD{FNERR_BUFFERTOOSMALL}}) {
+  const struct {
+    DWORD failure;  // the first show's
+    std::vector<std::wstring> proposed;
+  } cases[] = {
+      {FNERR_INVALIDFILENAME, {L"a:b", L""}}, {0, {L"a:b"}}, {FNERR_BUFFERTOOSMALL, {L"a:b"}}};
+  for (const auto& c : cases) {
     std::vector<std::wstring> proposed;
     const bool chosen =
-        editor::ShowProposingAValidName(L"a:b", [&](const auto& name, DWORD& shown) {
+        editor::ShowProposingAValidName(L"a:b", [&](const std::wstring& name, DWORD& failure) {
           proposed.push_back(name);
-          shown = failure;
+          failure = c.failure;
           return proposed.size() == 2;
         });
-    const bool retried = failure == FNERR_INVALIDFILENAME;
-    EXPECT_EQ(proposed, (retried ? std::vector<std::wstring>{L"a:b", L""}
-                                 : std::vector<std::wstring>{L"a:b"}));
-    EXPECT_EQ(chosen, retried) << failure;
+    EXPECT_EQ(proposed, c.proposed) << c.failure;
+    EXPECT_EQ(chosen, c.proposed.size() == 2) << c.failure;
   }
 }
 
