@@ -44,10 +44,9 @@ full() {  # full ARGUMENTS...: output to a full disk ends with 1 and says so
   ! lgt "$@" >/dev/full 2>"$folder/err" &&
     grep -q '^lgt: cannot write to standard output' "$folder/err"
 }
-for arguments in "read $at/café.lgt" --help --version; do
-  # shellcheck disable=SC2086  # the words are the arguments
-  check "output that cannot be written fails: $arguments" full $arguments
-done
+check "read into a full disk fails" full read "$at/café.lgt"
+check "--help into a full disk fails" full --help
+check "--version into a full disk fails" full --version
 
 # Memory is bounded by the longest value line: any other line, however long, is read.
 if [[ $program != *.exe && ${2:-} != --no-memory-limit ]]; then
