@@ -11,8 +11,12 @@ namespace {
 
 using namespace testing_support;
 
-const LightSetting kDusk = {"Dusk",     "255 200 150", "255 255 255", "40 40 60",
-                            "60 60 80", "50",          "180"};
+const LightSetting kDusk = {.Name = "Dusk",
+                            .SunColour = "255 200 150",
+                            .AmbientColour = "40 40 60",
+                            .TerrainAmbientColour = "60 60 80",
+                            .SunInclination = "50",
+                            .SunRotation = "180"};
 
 TEST(WriteLightFile, WritesTheFifteenLinesExactlyOverWhatWasThere) {
   TempFolder folder;
