@@ -4,9 +4,9 @@
 
 #include "colour_swatch.h"
 #include "lightset/disk_files.h"
+#include "lightset/fields.h"
 #include "lightset/file_reader.h"
 #include "lightset/file_writer.h"
-#include "lightset/numeric_text.h"
 #include "resource.h"
 #include "window_text.h"
 #include "wintext/ansi_text.h"
@@ -43,9 +43,6 @@ const ControlLayout kControls[] = {
 };
 // clang-format on
 
-constexpr const wchar_t* kNumbersOnly =
-    L"The Sun Rotation & Sun Inclination Boxes May Contain Numbers Only.";
-
 // Appends ".lgt" unless the chosen name already ends in it, in any letter case.
 std::wstring WithLgtExtension(std::wstring path) {
   constexpr std::wstring_view kExtension = L".lgt";
@@ -56,8 +53,6 @@ std::wstring WithLgtExtension(std::wstring path) {
   }
   return hasExtension ? path : path + std::wstring(kExtension);
 }
-
-std::string AnsiColourText(HWND swatch) { return lightset::ColourText(GetSwatchColour(swatch)); }
 
 }  // namespace
 
@@ -203,33 +198,37 @@ void Main::Tell(const std::wstring& text, UINT icon) {
 }
 
 void Main::SaveCommand() {
-  // A number is ANSI text that passes the numeric test; what the code page cannot hold is none.
-  const auto inclination = wintext::ToAnsi(WindowText(txtsuninc));
-  const auto rotation = wintext::ToAnsi(WindowText(txtsunrot));
-  if (!inclination || !rotation || !lightset::IsNumeric(*inclination) ||
-      !lightset::IsNumeric(*rotation)) {
-    dialogs_.ShowMessage(hwnd_, kNumbersOnly, L"Numbers Only!", MB_OK);
-    return;
-  }
-  const auto name = wintext::ToAnsi(WindowText(txtname));
-  if (!name) {
-    Tell(
-        L"The lighting set cannot be saved: the name holds characters that the system's ANSI code "
-        L"page cannot hold, so the file could not carry them.",
-        MB_ICONEXCLAMATION);
-    return;
-  }
   lightset::LightSetting setting;
-  setting.Name = *name;
-  setting.SunColour = AnsiColourText(Picsuncol);
-  setting.SunSpecular = AnsiColourText(Picsunspec);
-  setting.AmbientColour = AnsiColourText(PicAmbcol);
-  setting.TerrainAmbientColour = AnsiColourText(Picterrambcol);
-  setting.SunInclination = *inclination;
-  setting.SunRotation = *rotation;
-  if (const auto refused = lightset::CheckLightSetting(setting)) {
-    Tell(L"The lighting set cannot be saved: " + wintext::FromUtf8(refused->message) + L".",
-         MB_ICONEXCLAMATION);
+  const lightset::Field* notAnsi = nullptr;  // a text the code page cannot hold
+  bool numbers = true;                       // a number is ANSI text that passes the numeric test
+  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
+    const lightset::Field& field = lightset::kFields[i];
+    const HWND control = Control(kFieldControls[i]);
+    if (field.kind == lightset::FieldKind::Colour) {
+      setting.*field.text = lightset::ColourText(GetSwatchColour(control));
+    } else if (auto text = wintext::ToAnsi(WindowText(control))) {
+      setting.*field.text = std::move(*text);
+    } else if (field.kind == lightset::FieldKind::Number) {
+      numbers = false;
+    } else if (!notAnsi) {
+      notAnsi = &field;
+    }
+  }
+  if (!numbers || lightset::CheckNumbers(setting)) {
+    dialogs_.ShowMessage(hwnd_, wintext::FromUtf8(lightset::kNumbersOnly),
+                         wintext::FromUtf8(lightset::kNumbersOnlyTitle), MB_OK);
+    return;
+  }
+  std::wstring refused;
+  if (notAnsi) {
+    refused = L"the " + wintext::FromUtf8(notAnsi->label) +
+              L" holds characters that the system's ANSI code page cannot hold, so the file could "
+              L"not carry them";
+  } else if (const auto refusal = lightset::CheckLightSetting(setting)) {
+    refused = wintext::FromUtf8(refusal->reason);
+  }
+  if (!refused.empty()) {
+    Tell(L"The lighting set cannot be saved: " + refused + L".", MB_ICONEXCLAMATION);
     return;
   }
   SaveLightFile(setting);
@@ -281,22 +280,20 @@ void Main::OpenLightFile(const std::wstring& path) {
 
 void Main::Apply(const lightset::LoadedLightSetting& loaded) {
   std::wstring inexact;  // the texts the code page cannot show as the file holds them
-  auto text = [&inexact](HWND box, const std::optional<std::string>& value, std::size_t line,
-                         const wchar_t* field) {
-    if (!value) return;
-    SetWindowTextW(box, wintext::FromAnsi(*value).c_str());
-    if (!wintext::ShowsExactly(*value)) inexact += L"\nLine " + NumberText(line) + L": " + field;
-  };
-  auto colour = [](HWND swatch, const std::optional<lightset::ColourRef>& value) {
-    if (value) SetSwatchColour(swatch, *value);
-  };
-  text(txtname, loaded.Name, loaded.Lines.Name, L"the name");
-  colour(Picsuncol, loaded.SunColour);
-  colour(Picsunspec, loaded.SunSpecular);
-  colour(PicAmbcol, loaded.AmbientColour);
-  colour(Picterrambcol, loaded.TerrainAmbientColour);
-  text(txtsuninc, loaded.SunInclination, loaded.Lines.SunInclination, L"the sun inclination");
-  text(txtsunrot, loaded.SunRotation, loaded.Lines.SunRotation, L"the sun rotation");
+  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
+    const lightset::Field& field = lightset::kFields[i];
+    const std::string& value = loaded.values.*field.text;
+    if (!loaded.lines[i]) continue;
+    const HWND control = Control(kFieldControls[i]);
+    if (field.kind == lightset::FieldKind::Colour) {
+      SetSwatchColour(control, *lightset::ParseColourText(value));
+      continue;
+    }
+    SetWindowTextW(control, wintext::FromAnsi(value).c_str());
+    if (!wintext::ShowsExactly(value))
+      inexact +=
+          L"\nLine " + NumberText(loaded.lines[i]) + L": the " + wintext::FromUtf8(field.label);
+  }
   if (!inexact.empty()) {
     Tell(L"The lighting set was opened, but the system's code page (" + NumberText(GetACP()) +
              L") cannot show all of its text exactly:\n" + inexact +

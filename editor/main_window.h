@@ -12,6 +12,7 @@
 #include "base_window.h"
 #include "help_window.h"
 #include "layout.h"
+#include "resource.h"
 #include "system_dialogs.h"
 
 namespace lightset {
@@ -23,6 +24,11 @@ namespace editor {
 
 class Main : public BaseWindow<Main> {
  public:
+  // The control that shows each field of a lighting set, in the order of lightset::kFields.
+  static constexpr int kFieldControls[] = {IDC_TXTNAME,   IDC_PICSUNCOL,     IDC_PICSUNSPEC,
+                                           IDC_PICAMBCOL, IDC_PICTERRAMBCOL, IDC_TXTSUNINC,
+                                           IDC_TXTSUNROT};
+
   explicit Main(SystemDialogs& dialogs);
   ~Main();
 

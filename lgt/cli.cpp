@@ -1,14 +1,16 @@
 #include "cli.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "lightset/disk_files.h"
 #include "lightset/error_text.h"
 #include "lightset/file_reader.h"
 #include "lightset/file_writer.h"
-#include "lightset/numeric_text.h"
 #include "version.h"
 #include "wildcards.h"
 
@@ -42,7 +44,8 @@ constexpr std::string_view kHelp =
     "          FILE match file names.\n"
     "  write   writes FILE (that exact name) as Kestrune Light Editor saves it. Colours are\n"
     "          three numbers 0 to 255 and default to 255 255 255; the name defaults to empty.\n"
-    "          Inclination and rotation must be numbers.\n"
+    "          Inclination and rotation must be numbers. Each value is written exactly as\n"
+    "          given, blanks around a number too (reading drops those).\n"
     "  set     reads FILE as the editor opens it, replaces only the values given, and writes\n"
     "          it as write does; a value neither the file nor an option sets takes write's\n"
     "          default. The file is rewritten in its standard fifteen lines: comments and\n"
@@ -55,27 +58,8 @@ constexpr std::string_view kHelp =
     "Exit status: 0 done, 1 a file could not be read or written (or the output could not be\n"
     "written), 2 a bad command or value.\n";
 
-constexpr std::string_view kNumbersOnly =
-    "The Sun Rotation & Sun Inclination Boxes May Contain Numbers Only.";
-
-struct ValueOption {
-  std::string_view name;
-  std::string LightSetting::*field;
-  bool colour;
-};
-
-constexpr ValueOption kValueOptions[] = {
-    {"--name", &LightSetting::Name, false},
-    {"--sun-colour", &LightSetting::SunColour, true},
-    {"--sun-specular", &LightSetting::SunSpecular, true},
-    {"--ambient-colour", &LightSetting::AmbientColour, true},
-    {"--terrain-ambient-colour", &LightSetting::TerrainAmbientColour, true},
-    {"--sun-inclination", &LightSetting::SunInclination, false},
-    {"--sun-rotation", &LightSetting::SunRotation, false},
-};
-
 // The values the options of write and set give, field by field.
-using GivenValues = std::vector<std::pair<std::string LightSetting::*, std::string>>;
+using GivenValues = std::vector<std::pair<const lightset::Field*, std::string>>;
 
 int BadCommand(Output& err, const std::string& message) {
   err << "lgt: " << message << '\n' << kUsage;
@@ -83,24 +67,15 @@ int BadCommand(Output& err, const std::string& message) {
 }
 
 int Read(const Argument& file, Output& out, Output& err) {
-  lightset::LoadedLightSetting setting;
-  if (auto error = lightset::LoadLightFile(file.path, setting)) {
+  lightset::LoadedLightSetting loaded;
+  if (auto error = lightset::LoadLightFile(file.path, loaded)) {
     err << lightset::DescribeLoadError(file.path, *error) << '\n';
     return kFailed;
   }
-  auto text = [&out](const char* key, const std::optional<std::string>& value) {
-    if (value) out << key << '=' << *value << '\n';
-  };
-  auto colour = [&out](const char* key, const std::optional<lightset::ColourRef>& value) {
-    if (value) out << key << '=' << lightset::ColourText(*value) << '\n';
-  };
-  text("Name", setting.Name);
-  colour("SunColour", setting.SunColour);
-  colour("SunSpecular", setting.SunSpecular);
-  colour("AmbientColour", setting.AmbientColour);
-  colour("TerrainAmbientColour", setting.TerrainAmbientColour);
-  text("SunInclination", setting.SunInclination);
-  text("SunRotation", setting.SunRotation);
+  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
+    const lightset::Field& field = lightset::kFields[i];
+    if (loaded.lines[i]) out << field.key << '=' << loaded.values.*field.text << '\n';
+  }
   return 0;
 }
 
@@ -109,13 +84,11 @@ int Read(const Argument& file, Output& out, Output& err) {
 int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given, Output& err) {
   for (std::size_t i = 2; i < arguments.size(); i += 2) {
     const std::string& name = arguments[i].display;
-    const ValueOption* option = nullptr;
-    for (const ValueOption& candidate : kValueOptions) {
-      if (candidate.name == name) option = &candidate;
-    }
-    if (!option) return BadCommand(err, "unknown option " + name);
-    for (const auto& [field, value] : given) {
-      if (field == option->field) return BadCommand(err, name + " is given twice");
+    const auto field = std::find_if(std::begin(lightset::kFields), std::end(lightset::kFields),
+                                    [&name](const lightset::Field& f) { return f.option == name; });
+    if (field == std::end(lightset::kFields)) return BadCommand(err, "unknown option " + name);
+    for (const auto& [taken, value] : given) {
+      if (taken == field) return BadCommand(err, name + " is given twice");
     }
     if (i + 1 == arguments.size()) return BadCommand(err, name + " needs a value");
     const Argument& value = arguments[i + 1];
@@ -124,8 +97,8 @@ int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given,
           << "\" holds characters that the system's ANSI code page cannot hold\n";
       return kBadCommand;
     }
-    if (!option->colour) {
-      given.emplace_back(option->field, *value.ansi);
+    if (field->kind != lightset::FieldKind::Colour) {
+      given.emplace_back(field, *value.ansi);
       continue;
     }
     const auto colour = lightset::ParseColourText(*value.ansi);
@@ -135,24 +108,17 @@ int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given,
              "blanks, as \"255 128 0\"\n";
       return kBadCommand;
     }
-    given.emplace_back(option->field, lightset::ColourText(*colour));
+    given.emplace_back(field, lightset::ColourText(*colour));
   }
   return 0;
 }
 
-// Writes setting to file as the editor saves it, after the editor's checks.
-int Save(const Argument& file, const LightSetting& setting, Output& err) {
-  if (!lightset::IsNumeric(setting.SunInclination) || !lightset::IsNumeric(setting.SunRotation)) {
-    err << kNumbersOnly << '\n';
-    return kBadCommand;
-  }
-  if (auto refused = lightset::CheckLightSetting(setting)) {
-    err << "lgt: " << refused->message << '\n';
-    return kBadCommand;
-  }
+// Writes setting, with the values given, to file as the editor saves it.
+int Save(const Argument& file, LightSetting setting, const GivenValues& given, Output& err) {
+  for (const auto& [field, value] : given) setting.*field->text = value;
   if (auto failure = lightset::WriteLightFile(file.path, setting)) {
     err << failure->message << '\n';
-    return kFailed;
+    return failure->valueRefused ? kBadCommand : kFailed;
   }
   return 0;
 }
@@ -160,9 +126,7 @@ int Save(const Argument& file, const LightSetting& setting, Output& err) {
 int Write(const std::vector<Argument>& arguments, Output& err) {
   GivenValues given;
   if (const int status = TakeValueOptions(arguments, given, err)) return status;
-  LightSetting setting;
-  for (const auto& [field, value] : given) setting.*field = value;
-  return Save(arguments[1], setting, err);
+  return Save(arguments[1], LightSetting{}, given, err);
 }
 
 int Set(const std::vector<Argument>& arguments, Output& err) {
@@ -174,22 +138,7 @@ int Set(const std::vector<Argument>& arguments, Output& err) {
     err << lightset::DescribeLoadError(file.path, *error) << '\n';
     return kFailed;
   }
-  LightSetting setting;
-  auto text = [](std::string& field, const std::optional<std::string>& value) {
-    if (value) field = *value;
-  };
-  auto colour = [](std::string& field, const std::optional<lightset::ColourRef>& value) {
-    if (value) field = lightset::ColourText(*value);
-  };
-  text(setting.Name, loaded.Name);
-  colour(setting.SunColour, loaded.SunColour);
-  colour(setting.SunSpecular, loaded.SunSpecular);
-  colour(setting.AmbientColour, loaded.AmbientColour);
-  colour(setting.TerrainAmbientColour, loaded.TerrainAmbientColour);
-  text(setting.SunInclination, loaded.SunInclination);
-  text(setting.SunRotation, loaded.SunRotation);
-  for (const auto& [field, value] : given) setting.*field = value;
-  return Save(file, setting, err);
+  return Save(file, loaded.values, given, err);
 }
 
 int Check(const std::vector<Argument>& arguments, Output& out, Output& err) {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "cli.h"
+#include "argument.h"
 
 namespace lgt {
 

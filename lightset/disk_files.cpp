@@ -80,6 +80,15 @@ std::optional<unsigned long> TemporaryWriter(std::string_view name) {
 
 #ifdef _WIN32
 
+std::string Utf8(std::wstring_view text) {
+  const int length = static_cast<int>(text.size());
+  std::string utf8(
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), static_cast<int>(utf8.size()),
+                      nullptr, nullptr);
+  return utf8;
+}
+
 std::string SystemReason(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
@@ -448,6 +457,14 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
 #endif
 
 }  // namespace
+
+std::string PathForDisplay(const FileName& path) {
+#ifdef _WIN32
+  return Utf8(path);
+#else
+  return path;
+#endif
+}
 
 bool PathExists(const FileName& path) {
 #ifdef _WIN32

@@ -14,7 +14,11 @@ namespace lightset {
 // Why a file was not written: what failed, for a person to read (UTF-8).
 struct WriteFailure {
   std::string message;
+  bool valueRefused = false;  // a value was refused (file_writer.h); no file was touched
 };
+
+// The path as UTF-8 text, as given (not made absolute), for messages.
+std::string PathForDisplay(const FileName& path);
 
 // True when something (a file or a folder) exists at path.
 bool PathExists(const FileName& path);

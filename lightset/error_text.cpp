@@ -2,27 +2,28 @@
 
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace lightset {
 
-#ifdef _WIN32
-std::string Utf8(std::wstring_view text) {
-  const int length = static_cast<int>(text.size());
-  std::string utf8(
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), static_cast<int>(utf8.size()),
-                      nullptr, nullptr);
-  return utf8;
+std::string ErrnoReason(int error) { return std::generic_category().message(error); }
+
+std::string Printable(std::string_view bytes) {
+  std::string shown;
+  shown.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 32 && byte < 127) {
+      shown += c;
+    } else {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return shown;
 }
 
-std::string PathForDisplay(const FileName& path) { return Utf8(path); }
-#else
-std::string PathForDisplay(const FileName& path) { return path; }
-#endif
-
-std::string ErrnoReason(int error) { return std::generic_category().message(error); }
+std::string Quoted(std::string_view bytes) {
+  constexpr std::size_t kShown = 24;
+  return '"' + Printable(bytes.substr(0, kShown)) + (bytes.size() > kShown ? "...\"" : "\"");
+}
 
 }  // namespace lightset

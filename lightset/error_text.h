@@ -1,22 +1,21 @@
-// Pieces of the messages the core returns: a path and a system error, for a person to read.
+// Pieces of the messages the core returns, for a person to read: a system error's description,
+// and bytes of a file shown so that any of them can be read.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "file_name.h"
-
 namespace lightset {
-
-// The path as UTF-8 text, as given (not made absolute).
-std::string PathForDisplay(const FileName& path);
 
 // The C library's description of an errno value ("No such file or directory").
 std::string ErrnoReason(int error);
 
-#ifdef _WIN32
-// UTF-16 text (a path, a system message) as UTF-8.
-std::string Utf8(std::wstring_view text);
-#endif
+// The bytes with each one that is not printable ASCII (32 to 126) written as \xNN, so that the
+// text is valid UTF-8 and holds no control character whatever the bytes were.
+std::string Printable(std::string_view bytes);
+
+// A short piece of a file in double quotes: Printable of its first 24 bytes, with "..." before
+// the closing quote when there were more.
+std::string Quoted(std::string_view bytes);
 
 }  // namespace lightset

@@ -1,58 +1,51 @@
 // Reads a .lgt file leniently, line by line.
 //
-// Lines end at CR, CR LF or LF; the last line is read whether or not it ends. Lines count from
-// 1, every line counting, blank and ignored ones too. In each line leading blanks (spaces; a
-// tab is an ordinary character) are removed; then an empty line, or one beginning with the
-// comment mark "\\", is skipped. Other lines are recognised by their first six characters,
-// exactly and case-sensitively, the first match in this order deciding:
-//   "Lighti"  Name: the text between the line's first and second double quote.
-//   "suncol"  SunColour      \  three numbers behind the keyword, separated by one or more
-//   "sunspe"  SunSpecular     | blanks. A "." ends a number and what follows it up to the next
-//   "ambien"  AmbientColour   | blank is dropped (128.9 gives 128). Each number is an optionally
-//   "terrai"  TerrainAmbient /  signed run of decimal digits from -32768 to 32767; above 255
-//                               counts as 255, below 0 as 0. Text behind the third is ignored.
-//   "suninc"  SunInclination \  the text behind the first blank after the keyword, without
-//   "sunrot"  SunRotation    /  blanks before or after; may be empty; not tested as a number.
-// Every other line is ignored. A field set by two lines keeps the later line's value.
+// Lines end at CR, at CR LF, or at LF alone; the last line is read whether or not it ends. Lines
+// count from 1, every line counting, blank and ignored ones too. In each line leading blanks
+// (spaces; a tab is an ordinary character) are removed; then a line names a field when it begins
+// with the first six characters of the field's keyword (fields.h), exactly and case-sensitively:
+//   "Lighti"  the name: the text between the line's first and second double quote.
+//   "suncol"  \   a colour: three numbers behind the keyword, separated by one or more blanks.
+//   "sunspe"   |  A "." ends a number and what follows it up to the next blank is dropped
+//   "ambien"   |  (128.9 gives 128). Each number is an optionally signed run of decimal digits
+//   "terrai"  /   from -32768 to 32767; above 255 counts as 255, below 0 as 0. Text behind the
+//                 third number is ignored.
+//   "suninc"  \   a number: the text behind the line's first blank, without blanks before or
+//   "sunrot"  /   after; may be empty; not tested as a number.
+// Every other line is ignored, however long: an empty line, one of blanks, a comment ("\\"),
+// anything else. A field named by two lines keeps the later line's value.
 //
 // Errors end the read at the line where they occur, and then no value at all is returned:
 //   - a name line with no double quote, or with only one;
 //   - a colour line with no blank behind its keyword;
 //   - a colour number that is missing, not a whole number, or out of -32768 to 32767;
-//   - a scan that would pass the line's 32,767th character ("line too long"): the quotes of a
-//     name, the blank after a colour keyword and each colour number must lie within it;
-//   - a file that cannot be opened or read, or a folder (line 0);
-//   - a line longer than the memory can hold of it ("the line is too long to hold in memory").
-//     Only what the rules above can reach is kept of a line that spans read pieces: six
-//     characters of a line no keyword matches, 65,535 of a name line, the keyword and the
-//     three numbers of a colour line, but all of an inclination or rotation line.
+//   - "line too long": the quotes of a name, the blank behind a colour's keyword or a colour
+//     number reaching past the line's 32,767th character (a line is searched no further), or a
+//     line that names a field holding more than kLongestLine characters after its leading blanks;
+//   - a file that cannot be opened or read, or is not a regular file (line 0);
+//   - too little memory for a line ("not enough memory to read the line").
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "fields.h"
 #include "file_name.h"
 #include "light_setting.h"
 
 namespace lightset {
 
-// The fields a file set; a field no line set holds nothing. Text is the file's bytes, unchanged.
-struct LoadedLightSetting {
-  std::optional<std::string> Name = std::nullopt;
-  std::optional<ColourRef> SunColour = std::nullopt;
-  std::optional<ColourRef> SunSpecular = std::nullopt;
-  std::optional<ColourRef> AmbientColour = std::nullopt;
-  std::optional<ColourRef> TerrainAmbientColour = std::nullopt;
-  std::optional<std::string> SunInclination = std::nullopt;
-  std::optional<std::string> SunRotation = std::nullopt;
+// The longest line that names a field, leading blanks not counted: 1 MiB.
+inline constexpr std::size_t kLongestLine = std::size_t{1} << 20;
 
-  // The line that set each text field, 0 for none: a message about a value can name it.
-  struct TextLines {
-    std::size_t Name = 0, SunInclination = 0, SunRotation = 0;
-    bool operator==(const TextLines&) const = default;
-  } Lines = {};
+// What a file set. Values are the file's bytes, unchanged; colours as ColourText. A field no line
+// set holds its default and line 0.
+struct LoadedLightSetting {
+  LightSetting values;
+  std::array<std::size_t, kFieldCount> lines{};  // the line that set each field, in kFields' order
 
   bool operator==(const LoadedLightSetting&) const = default;
 };
@@ -67,8 +60,9 @@ struct LoadError {
 [[nodiscard]] std::optional<LoadError> ParseLightText(std::string_view bytes,
                                                       LoadedLightSetting& setting);
 
-// Reads the .lgt file at path, as ParseLightText reads bytes. Reads in pieces of 64 KiB: memory
-// grows with the longest inclination or rotation line, not with the file or its other lines.
+// Reads the .lgt file at path, as ParseLightText reads bytes. Reads in pieces of 64 KiB and keeps
+// no line but one that names a field, so memory is one piece, one line of at most kLongestLine,
+// and the values, however long the file and its other lines.
 [[nodiscard]] std::optional<LoadError> LoadLightFile(const FileName& path,
                                                      LoadedLightSetting& setting);
 

@@ -1,7 +1,7 @@
 #include "file_writer.h"
 
-#include "disk_files.h"
 #include "error_text.h"
+#include "numeric_text.h"
 
 namespace lightset {
 namespace {
@@ -9,71 +9,72 @@ namespace {
 // The reader looks for the closing quote within the 32,767 characters after the opening one.
 constexpr std::size_t kLongestName = 32766;
 
-bool HasLineBreak(const std::string& text) {
-  return text.find_first_of("\r\n") != std::string::npos;
+bool HasLineBreak(std::string_view text) {
+  return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool IsCanonicalColour(const std::string& text) {
+bool IsColourText(const std::string& text) {
   const auto colour = ParseColourText(text);
   return colour && ColourText(*colour) == text;
 }
 
+// Why a name or a colour cannot be saved, or nothing.
+std::optional<std::string> NameOrColourRefused(const Field& field, const std::string& value) {
+  const std::string the = "the " + std::string(field.label);
+  if (field.kind == FieldKind::Colour) {
+    if (IsColourText(value)) return std::nullopt;
+    return the + " must be three numbers 0 to 255 separated by single blanks";
+  }
+  if (value.find('"') != std::string::npos)
+    return the + " cannot contain a double quote (\"): the file marks its end with one";
+  if (HasLineBreak(value)) return the + " cannot contain a line break";
+  if (value.size() > kLongestName)
+    return the + " is too long: a lighting-set file holds at most 32,766 characters of it";
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::optional<WriteFailure> CheckLightSetting(const LightSetting& setting) {
-  if (setting.Name.find('"') != std::string::npos)
-    return WriteFailure{
-        "the name cannot contain a double quote (\"): the file marks the end of the name with "
-        "one"};
-  if (HasLineBreak(setting.Name)) return WriteFailure{"the name cannot contain a line break"};
-  if (setting.Name.size() > kLongestName)
-    return WriteFailure{
-        "the name is too long: a lighting-set file holds at most 32,766 characters of it"};
-  if (HasLineBreak(setting.SunInclination))
-    return WriteFailure{"the sun inclination cannot contain a line break"};
-  if (HasLineBreak(setting.SunRotation))
-    return WriteFailure{"the sun rotation cannot contain a line break"};
-  const std::pair<const char*, const std::string*> colours[] = {
-      {"sun colour", &setting.SunColour},
-      {"sun specular", &setting.SunSpecular},
-      {"ambient colour", &setting.AmbientColour},
-      {"terrain ambient colour", &setting.TerrainAmbientColour},
-  };
-  for (const auto& [field, text] : colours) {
-    if (!IsCanonicalColour(*text))
-      return WriteFailure{std::string("the ") + field +
-                          " must be three numbers 0 to 255 separated by single blanks"};
+std::optional<Refusal> CheckNumbers(const LightSetting& setting) {
+  for (const Field& field : kFields) {
+    const std::string& value = setting.*field.text;
+    if (field.kind == FieldKind::Number && !IsNumeric(value))
+      return Refusal{&field,
+                     "the " + std::string(field.label) + " " + Quoted(value) + " is not a number"};
+  }
+  return std::nullopt;
+}
+
+std::optional<Refusal> CheckLightSetting(const LightSetting& setting) {
+  if (auto refused = CheckNumbers(setting)) return refused;
+  for (const Field& field : kFields) {
+    if (field.kind == FieldKind::Number) continue;
+    if (auto reason = NameOrColourRefused(field, setting.*field.text))
+      return Refusal{&field, std::move(*reason)};
   }
   return std::nullopt;
 }
 
 std::string LightFileText(const LightSetting& setting) {
-  std::string text;
-  auto line = [&text](std::string_view content) {
-    text += content;
+  std::string text = "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n";
+  for (const Field& field : kFields) {
     text += "\r\n";
-  };
-  line("\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.");
-  line("");
-  line("LightingSet \"" + setting.Name + '"');
-  line("");
-  line("suncolor " + setting.SunColour);
-  line("");
-  line("sunspecular " + setting.SunSpecular);
-  line("");
-  line("ambientcolor " + setting.AmbientColour);
-  line("");
-  line("terrainambientcolor " + setting.TerrainAmbientColour);
-  line("");
-  line("suninclination " + setting.SunInclination);
-  line("");
-  line(" sunrotation " + setting.SunRotation);
+    if (&field == std::end(kFields) - 1) text += ' ';
+    text += field.keyword;
+    text += ' ';
+    const std::string& value = setting.*field.text;
+    if (field.kind == FieldKind::Name)
+      text += '"' + value + '"';
+    else
+      text += value;
+    text += "\r\n";
+  }
   return text;
 }
 
 std::optional<WriteFailure> WriteLightFile(const FileName& path, const LightSetting& setting) {
   if (auto refused = CheckLightSetting(setting))
-    return WriteFailure{PathForDisplay(path) + ": not written: " + refused->message};
+    return WriteFailure{PathForDisplay(path) + ": not written: " + refused->reason, true};
   return ReplaceFileContents(path, LightFileText(setting));
 }
 

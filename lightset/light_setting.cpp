@@ -6,19 +6,10 @@
 namespace lightset {
 
 std::string ColourText(ColourRef colour) {
-  // Arithmetic shifts floor towards minus infinity, which is what the file format's
-  // division-then-floor rule gives for every 32-bit value.
   const int red = colour & 255;
   const int green = (colour >> 8) & 255;
   const int blue = (colour >> 16) & 255;
   return std::to_string(red) + ' ' + std::to_string(green) + ' ' + std::to_string(blue);
-}
-
-ColourRef ColourFromComponents(std::int16_t red, std::int16_t green, std::int16_t blue) {
-  auto component = [](std::int16_t value) -> ColourRef {
-    return std::clamp<ColourRef>(value, 0, 255);
-  };
-  return component(red) + 256 * component(green) + 65536 * component(blue);
 }
 
 std::optional<ColourRef> ParseColourText(std::string_view text) {

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "lightset/error_text.h"
-
 namespace wintext {
 namespace {
 
@@ -53,7 +51,7 @@ bool ShowsExactly(std::string_view text) {
   return valid > 0 && ToAnsi(FromAnsi(text)) == text;
 }
 
-std::string ToUtf8(std::wstring_view text) { return lightset::Utf8(text); }
+std::string ToUtf8(std::wstring_view text) { return Encode(CP_UTF8, 0, text, nullptr); }
 
 std::wstring FromUtf8(std::string_view text) { return Decode(CP_UTF8, text); }
 

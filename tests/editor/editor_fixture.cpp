@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "lightset/fields.h"
+
 namespace editor_testing {
 
 namespace {
@@ -17,9 +19,6 @@ class EditorEnvironment : public ::testing::Environment {
     InitCommonControlsEx(&controls);
   }
 };
-
-constexpr int kValueIds[] = {IDC_TXTNAME,       IDC_PICSUNCOL, IDC_PICSUNSPEC, IDC_PICAMBCOL,
-                             IDC_PICTERRAMBCOL, IDC_TXTSUNINC, IDC_TXTSUNROT};
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new EditorEnvironment);
 
@@ -52,18 +51,18 @@ void EditorTest::ClickSwatch(int id) const {
 
 std::vector<std::wstring> EditorTest::Values() const {
   std::vector<std::wstring> values;
-  for (const int id : kValueIds) values.push_back(Text(id));
+  for (const int id : editor::Main::kFieldControls) values.push_back(Text(id));
   return values;
 }
 
 void EditorTest::SetValues(const std::vector<std::wstring>& values) const {
   for (std::size_t i = 0; i < values.size(); ++i) {
-    const bool swatch = i >= 1 && i <= 4;
+    const int id = editor::Main::kFieldControls[i];
     int red = 0, green = 0, blue = 0;
-    if (!swatch) {
-      Type(kValueIds[i], values[i]);
+    if (lightset::kFields[i].kind != lightset::FieldKind::Colour) {
+      Type(id, values[i]);
     } else if (swscanf(values[i].c_str(), L"%d %d %d", &red, &green, &blue) == 3) {
-      editor::SetSwatchColour(Item(kValueIds[i]), RGB(red, green, blue));
+      editor::SetSwatchColour(Item(id), RGB(red, green, blue));
     }
   }
 }

@@ -25,7 +25,7 @@ TEST(WriteLightFile, WritesTheFifteenLinesExactlyOverWhatWasThere) {
   ASSERT_EQ(WriteLightFile(folder / "Dusk.lgt", longest), std::nullopt);
   LoadedLightSetting read;
   ASSERT_EQ(LoadLightFile(folder / "Dusk.lgt", read), std::nullopt);
-  EXPECT_EQ(read.Name, longest.Name);
+  EXPECT_EQ(read.values.Name, longest.Name);
   ASSERT_EQ(WriteLightFile(folder / "Dusk.lgt", kDusk), std::nullopt);
   EXPECT_EQ(ReadBytes(folder / "Dusk.lgt"), kDuskFile);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Dusk.lgt"});
@@ -55,8 +55,8 @@ TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
       {&LightSetting::Name, "a\"b", "name cannot contain a double quote"},
       {&LightSetting::Name, "a\rb", "name cannot contain a line break"},
       {&LightSetting::Name, "a\nsuncolor 0 0 0", "name cannot contain a line break"},
-      {&LightSetting::SunInclination, "5\r\n", "sun inclination cannot contain a line break"},
-      {&LightSetting::SunRotation, "\n5", "sun rotation cannot contain a line break"},
+      {&LightSetting::SunInclination, "5\r\n", "the sun inclination \"5\\x0D\\x0A\" is not a number"},
+      {&LightSetting::SunRotation, "4 5", "the sun rotation \"4 5\" is not a number"},
       {&LightSetting::SunColour, "255 200", "sun colour must be three numbers"},
       {&LightSetting::SunSpecular, "1 2 3\r\n", "sun specular must be three numbers"},
       {&LightSetting::AmbientColour, "256 0 0", "ambient colour must be three numbers"},
@@ -73,7 +73,9 @@ TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
     const auto error = WriteLightFile(target, setting);
     ASSERT_TRUE(error) << c.reason;
     EXPECT_NE(error->message.find(c.reason), std::string::npos) << error->message;
-    EXPECT_NE(error->message.find("old.lgt"), std::string::npos) << error->message;
+    EXPECT_TRUE(error->message.starts_with((target.string() + ": not written: the ")))
+        << error->message;
+    EXPECT_TRUE(error->valueRefused);
     EXPECT_EQ(ReadBytes(target), "old contents");
   }
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"old.lgt"});

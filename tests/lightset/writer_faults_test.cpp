@@ -118,7 +118,7 @@ TEST(WriterFaults, TemporaryNames) {
     const fs::path target = folder / (std::string(length - 4, 'n') + ".lgt");
     ASSERT_EQ(WriteLightFile(target, kNew), std::nullopt) << length;
     LoadedLightSetting read;
-    EXPECT_TRUE(PathExists(target) && !LoadLightFile(target, read) && read.Name == "New");
+    EXPECT_TRUE(PathExists(target) && !LoadLightFile(target, read) && read.values.Name == "New");
     fs::remove(target);
   }
 #ifdef _WIN32
