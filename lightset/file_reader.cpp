@@ -25,7 +25,7 @@ constexpr const char* kNoMemory = "not enough memory to read the line";
 // too, since what follows a part is the rest of the text and then the padding.
 class PaddedText {
  public:
-  static constexpr std::size_t kPadding = 8;
+  static constexpr std::size_t kPadding = sizeof(std::uint64_t);  // one word
 
   std::string_view text() const { return text_; }
   PaddedText Part(std::size_t from, std::size_t count = std::string_view::npos) const {
@@ -39,28 +39,26 @@ class PaddedText {
   std::string_view text_;
 };
 
-// Up to 64 KiB of a file's bytes, and kPadding bytes after them that belong to no line.
+// Bytes of a file, and kPadding bytes after them that belong to no line.
 class Piece {
  public:
-  static constexpr std::size_t kSize = std::size_t{1} << 16;
+  explicit Piece(std::size_t capacity)
+      : buffer_(new char[capacity + PaddedText::kPadding]()), capacity_(capacity) {}
 
-  // Fills the piece from file; returns false on a read error. Fewer than kSize bytes: the end.
+  // Fills the piece from file; returns false on a read error. Not full: the file has ended.
   bool Read(std::FILE* file) {
-    size_ = std::fread(buffer_.get(), 1, kSize, file);
+    size_ = std::fread(buffer_.get(), 1, capacity_, file);
     return !std::ferror(file);
   }
-  // Fills the piece with the first bytes of rest and removes them from it.
-  void Take(std::string_view& rest) {
-    size_ = std::min(rest.size(), kSize);
-    rest.copy(buffer_.get(), size_);
-    rest.remove_prefix(size_);
-  }
-  bool Full() const { return size_ == kSize; }
+  // Fills the piece with bytes, as many as it holds.
+  void Take(std::string_view bytes) { size_ = bytes.copy(buffer_.get(), capacity_); }
+  bool Full() const { return size_ == capacity_; }
   PaddedText Bytes() const { return PaddedText({buffer_.get(), size_}); }
 
  private:
-  std::unique_ptr<char[]> buffer_{new char[kSize + PaddedText::kPadding]()};
-  std::size_t size_ = 0;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
+  std::size_t size_{};
 };
 
 // Eight bytes, the first in the lowest: the order the words below are read in.
@@ -83,11 +81,11 @@ std::uint64_t BytesEqual(std::uint64_t word, char c) {
 // Where the first line of rest ends (the index of its CR or LF), or rest's size.
 std::size_t LineEnd(PaddedText rest) {
   const std::string_view text = rest.text();
-  for (std::size_t at = 0;; at += 8) {
+  for (std::size_t at = 0;; at += sizeof(std::uint64_t)) {
     const std::uint64_t word = Word(text.data() + at);
     if (const std::uint64_t found = BytesEqual(word, '\r') | BytesEqual(word, '\n'))
       return std::min(at + static_cast<std::size_t>(std::countr_zero(found)) / 8, text.size());
-    if (at + 8 >= text.size()) return text.size();
+    if (at + sizeof word >= text.size()) return text.size();
   }
 }
 
@@ -165,7 +163,7 @@ Parsed<ColourRef> ParseColourTriple(PaddedText line, const Field& field) {
     // readable): how many of them are digits, and their value, without a branch on that number,
     // which differs from number to number.
     std::uint32_t four = 0;
-    std::memcpy(&four, digits, 4);
+    std::memcpy(&four, digits, sizeof four);
     const std::uint32_t notDigit =
         ((four & 0xF0F0F0F0) ^ 0x30303030) | (((four + 0x06060606) & 0xF0F0F0F0) ^ 0x30303030);
     const auto count = std::min<std::size_t>(std::countr_zero(notDigit) / 8, end - at);
@@ -317,7 +315,6 @@ class LineReader {
 
  private:
   void Keep(std::string_view part) {
-    if (error_) return;
     inLine_ = true;
     if (skipping_) return;
     if (kept_.empty()) part.remove_prefix(LeadingBlanks(part));
@@ -395,13 +392,15 @@ class LineReader {
 }  // namespace
 
 std::optional<LoadError> ParseLightText(std::string_view bytes, LoadedLightSetting& setting) {
-  Piece piece;
-  LineReader reader;
-  do {
+  try {
+    Piece piece(bytes.size());
     piece.Take(bytes);
+    LineReader reader;
     reader.Feed(piece);
-  } while (!bytes.empty() && !reader.Failed());
-  return reader.Finish(setting);
+    return reader.Finish(setting);
+  } catch (const std::bad_alloc&) {
+    return LoadError{0, "not enough memory to read it"};
+  }
 }
 
 std::optional<LoadError> LoadLightFile(const FileName& path, LoadedLightSetting& setting) {
@@ -412,13 +411,17 @@ std::optional<LoadError> LoadLightFile(const FileName& path, LoadedLightSetting&
                                        : std::string(what) + ErrnoReason(error)};
   };
   if (!file) return failure("cannot open: ", errno);
-  Piece piece;
-  LineReader reader;
-  do {
-    if (!piece.Read(file.get())) return failure("cannot read: ", errno);
-    reader.Feed(piece);
-  } while (piece.Full() && !reader.Failed());
-  return reader.Finish(setting);
+  try {
+    Piece piece(std::size_t{1} << 16);
+    LineReader reader;
+    do {
+      if (!piece.Read(file.get())) return failure("cannot read: ", errno);
+      reader.Feed(piece);
+    } while (piece.Full() && !reader.Failed());
+    return reader.Finish(setting);
+  } catch (const std::bad_alloc&) {
+    return LoadError{0, "not enough memory to read it"};
+  }
 }
 
 std::string DescribeLoadError(const FileName& path, const LoadError& error) {

@@ -23,7 +23,7 @@
 //     number reaching past the line's 32,767th character (a line is searched no further), or a
 //     line that names a field holding more than kLongestLine characters after its leading blanks;
 //   - a file that cannot be opened or read, or is not a regular file (line 0);
-//   - too little memory for a line ("not enough memory to read the line").
+//   - too little memory ("not enough memory to read the line", or to read the file: line 0).
 #pragma once
 
 #include <array>
@@ -55,8 +55,8 @@ struct LoadError {
   std::string Message;   // what was wrong, as UTF-8; bytes of the file are shown printable
 };
 
-// Reads the bytes of a .lgt file. Returns nothing and sets setting to what the file set, or
-// returns the first error and leaves setting unchanged.
+// Reads the bytes of a .lgt file, all at once (it holds a copy of them). Returns nothing and sets
+// setting to what the file set, or returns the first error and leaves setting unchanged.
 [[nodiscard]] std::optional<LoadError> ParseLightText(std::string_view bytes,
                                                       LoadedLightSetting& setting);
 

@@ -119,6 +119,7 @@ TEST(ParseLightText, StopsAtTheFirstBadLineAndReturnsNothing) {
       {"too large", "suncolor 40000 0 0", 1, "sun colour: the red number \"40000\" is out of range"},
       {"too small", "suncolor 0 0 -32769", 1, "the blue number \"-32769\" is out of range"},
       {"huge", "suncolor 0 99999999999999999999 0", 1, "\"99999999999999999999\" is out of range"},
+      {"only the first bad line", "suncolor 1 x 3\r\nLightingSet Dusk\r\n", 1, "sun colour: the green number \"x\""},
       {"line count includes skipped lines", "\\\\c\r\n\r\n   \r\nzzz\nsuncolor a 1 1", 5, "not a whole number"},
       {"long name scan", "LightingSet " + longRun + "\"a\"", 1, "line too long: a scan passed"},
       {"long token", "suncolor " + longRun, 1, "line too long: a scan passed"},
