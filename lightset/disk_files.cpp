@@ -1,23 +1,28 @@
 #include "disk_files.h"
 
 #include <algorithm>
-#include <charconv>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "error_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <random>
 
-#include <dirent.h>
+#include <aclapi.h>
 #include <fcntl.h>
+#include <io.h>
+#include <winternl.h>
+#else
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <cerrno>
-#include <csignal>
 #endif
 
 namespace lightset {
@@ -27,55 +32,46 @@ std::string Failure(const FileName& target, const std::string& what) {
   return PathForDisplay(target) + ": " + what;
 }
 
-// "~lgt<process id>.<two hex digits>.tmp": short, so that any name the system allows can be
-// saved beside it, and naming its writer, so that a later save can tell when one was abandoned.
-// A process writes one at a time, so 256 names are plenty; a taken one is tried again.
-constexpr std::string_view kTemporaryPrefix = "~lgt";
-constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr const char* kNotRegular = "not a regular file";
+constexpr const char* kHardLinks =
+    "the file has other names (hard links), which a save would leave holding the old contents";
+constexpr const char* kOtherOwner =
+    "the file belongs to another user or group, which a new file cannot be given";
 
-unsigned long ThisProcess() {
-#ifdef _WIN32
-  return GetCurrentProcessId();
-#else
-  return static_cast<unsigned long>(getpid());
-#endif
-}
-
-// Differs from run to run, so that a process does not try a predecessor's names in its order.
-unsigned long long Seed() {
-#ifdef _WIN32
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return static_cast<unsigned long long>(now.QuadPart) ^ (ThisProcess() * 0x9e3779b97f4a7c15ULL);
-#else
-  return std::random_device{}();
-#endif
-}
-
-std::string TemporaryName() {
-  static unsigned long long state = 0;  // xorshift64: any spread of the 256 names will do
-  if (state == 0) state = Seed() | 1;
-  state ^= state << 13;
-  state ^= state >> 7;
-  state ^= state << 17;
+// "~lgt<process id>.<two hex digits>.tmp", short, so that any name the system allows can be
+// saved beside it. Each call gives the next of the 256 names of this process.
+template <class Name>
+Name TemporaryName(unsigned long process) {
+  static unsigned next = 0;
   constexpr char kHex[] = "0123456789abcdef";
-  std::string name(kTemporaryPrefix);
-  name += std::to_string(ThisProcess()) + '.';
-  const auto bits = static_cast<unsigned>(state >> 32);
-  name += {kHex[(bits >> 4) & 15], kHex[bits & 15]};
-  return name += kTemporarySuffix;
+  const std::string digits = std::to_string(process);
+  const unsigned number = next++;
+  const std::string name =
+      "~lgt" + digits + '.' + kHex[(number >> 4) & 15] + kHex[number & 15] + ".tmp";
+  return Name(name.begin(), name.end());
 }
 
-// The process that made a temporary file of ours, or nothing when name is not one.
-std::optional<unsigned long> TemporaryWriter(std::string_view name) {
-  if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return {};
-  name.remove_prefix(kTemporaryPrefix.size());
-  unsigned long process = 0;
-  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), process);
-  const std::string_view rest(end, static_cast<std::size_t>(name.data() + name.size() - end));
-  if (error != std::errc() || rest.size() != 3 + kTemporarySuffix.size() || rest[0] != '.')
-    return {};
-  return process;
+// Another program may hold a file for a moment (a virus scanner, the game, another lgt set): a
+// save or a hold looks again every 10 ms, a save for about a second and a hold for ten.
+constexpr int kSaveTries = 100, kHoldTries = 1000;
+
+void Pause() {
+#ifdef _WIN32
+  Sleep(10);
+#else
+  usleep(10000);
+#endif
+}
+
+// Runs attempt until it gives true, or false when busy says that the file is not merely held, at
+// most tries times.
+template <class Attempt, class Busy>
+bool Retried(int tries, Attempt attempt, Busy busy) {
+  for (int tried = 1; !attempt(); ++tried) {
+    if (!busy() || tried == tries) return false;
+    Pause();
+  }
+  return true;
 }
 
 #ifdef _WIN32
@@ -120,13 +116,16 @@ std::wstring SystemPath(const FileName& path) {
 
 class Handle {
  public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
+  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
   ~Handle() {
     if (*this) CloseHandle(handle_);
   }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  Handle(Handle&& other) noexcept : handle_(other.release()) {}
+  Handle& operator=(Handle&& other) noexcept {
+    Handle gone(std::exchange(handle_, other.release()));
+    return *this;
+  }
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
   HANDLE get() const { return handle_; }
   HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
 
@@ -134,74 +133,88 @@ class Handle {
   HANDLE handle_;
 };
 
-// What a save may replace: the file that path, through any links, finally names.
-struct SaveTarget {
-  std::wstring path;
-  std::optional<std::string> refused;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens name in the folder held open, as CreateFileW would open a path; on failure returns an
+// invalid handle and sets the system's error code.
+Handle OpenIn(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG share,
+              ULONG disposition, DWORD& error) {
+  UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                      static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                      const_cast<wchar_t*>(name.c_str())};
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+  IO_STATUS_BLOCK status{};
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  const NTSTATUS result = NtCreateFile(
+      &opened, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+      disposition, FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  error = RtlNtStatusToDosError(result);
+  return Handle(result >= 0 ? opened : INVALID_HANDLE_VALUE);
+}
+
+bool SameFile(HANDLE one, HANDLE other) {
+  BY_HANDLE_FILE_INFORMATION a{}, b{};
+  return GetFileInformationByHandle(one, &a) && GetFileInformationByHandle(other, &b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Where a save writes: the folder of the file that the target, through any links, finally names,
+// held open; that file's name there; and the file, held open, when there is one.
+struct Place {
+  Handle folder, file;
+  std::wstring name;
 };
 
-SaveTarget ResolveTarget(const FileName& target) {
-  const std::wstring path = SystemPath(target);
-  const Handle existing(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!existing) return {path, {}};
+// Why the file must not be replaced, or nothing.
+std::optional<std::string> Refusal(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(existing.get()) != FILE_TYPE_DISK ||
-      !GetFileInformationByHandle(existing.get(), &info))
-    return {path, Failure(target, "cannot save: not a regular file")};
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    return {path, Failure(target, "cannot save: it is a folder")};
-  if (info.nNumberOfLinks > 1)
-    return {path, Failure(target,
-                          "cannot save: the file has other names (hard links), which a "
-                          "save would leave holding the old contents")};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info))
+    return kNotRegular;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "it is a folder";
+  if (info.nNumberOfLinks > 1) return kHardLinks;
   // Windows refuses to rename over a read-only file but Wine does not; refuse it everywhere.
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-    return {path, Failure(target, "cannot save: the file is read-only")};
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return "the file is read-only";
+  return std::nullopt;
+}
 
-  DWORD length = GetFinalPathNameByHandleW(existing.get(), nullptr, 0, FILE_NAME_NORMALIZED);
-  std::wstring final(length, L'\0');
-  length = GetFinalPathNameByHandleW(existing.get(), final.data(), length, FILE_NAME_NORMALIZED);
-  if (length == 0 || length >= final.size()) return {path, {}};
-  final.resize(length);
+std::optional<Place> Resolve(const FileName& target, std::string& failure) {
+  auto fail = [&](const std::string& what) {
+    failure = Failure(target, what);
+    return std::nullopt;
+  };
+  Place place;
+  std::wstring path = SystemPath(target);
+  place.file = Handle(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (place.file) {
+    if (auto refused = Refusal(place.file.get())) return fail("cannot save: " + *refused);
+    std::wstring final(32768, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(place.file.get(), final.data(),
+                                                   static_cast<DWORD>(final.size()), 0);
+    if (length != 0 && length < final.size()) path = final.substr(0, length);
+  }
+  const std::size_t slash = path.find_last_of(L"\\/");
+  place.name = path.substr(slash + 1);
+  place.folder = Handle(CreateFileW(path.substr(0, slash + 1).c_str(),
+                                    FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE, kShareAll,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!place.folder) return fail("cannot open its folder: " + SystemReason(GetLastError()));
+  if (!place.file) return place;
+  DWORD error = 0;
+  // The file in the folder held is the one the path named a moment ago, unless a folder on the
+  // way was swapped meanwhile.
+  const Handle there =
+      OpenIn(place.folder.get(), place.name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, error);
+  if (!there || !SameFile(there.get(), place.file.get()))
+    return fail("cannot save: a folder on its path changed during the save");
   // The same answer a plain write would give; a file merely held by another program is retried
   // at the rename.
-  const Handle writable(CreateFileW(final.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
-  if (!writable && GetLastError() == ERROR_ACCESS_DENIED)
-    return {final, Failure(target, "cannot save: " + SystemReason(ERROR_ACCESS_DENIED))};
-  return {final, {}};
-}
-
-std::wstring FolderPath(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
-
-void RemoveAbandonedTemporaries(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  const std::wstring pattern =
-      folder + L"\\" + std::wstring(kTemporaryPrefix.begin(), kTemporaryPrefix.end()) + L"*";
-  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring wide = found.cFileName;
-    // Our names are ASCII; narrowing any other character could make a user's name look like one.
-    if (std::any_of(wide.begin(), wide.end(), [](wchar_t c) { return c > 127; })) continue;
-    const auto writer = TemporaryWriter(std::string(wide.begin(), wide.end()));
-    if (!writer || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    if (const HANDLE process =
-            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(*writer))) {
-      DWORD code = 0;
-      const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-      CloseHandle(process);
-      if (running) continue;
-    }
-    DeleteFileW((folder + L"\\" + wide).c_str());
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  const Handle writable =
+      OpenIn(place.folder.get(), place.name, GENERIC_WRITE, kShareAll, FILE_OPEN, error);
+  if (!writable && error == ERROR_ACCESS_DENIED) return fail("cannot save: " + SystemReason(error));
+  return place;
 }
 
 bool MarkForDeletion(HANDLE file, bool deleteOnClose) {
@@ -209,67 +222,114 @@ bool MarkForDeletion(HANDLE file, bool deleteOnClose) {
   return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
-// Renames the open file over target, a full path, replacing it. The system takes the name as it
-// is, so it goes in the \\?\ form.
-bool RenameOver(HANDLE file, const std::wstring& fullTarget) {
-  const std::wstring target = VerbatimPath(fullTarget);
-  std::string buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t), '\0');
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+// Gives the new file the old one's access control list, attributes and creation time; returns 0
+// or the system's error code. A file of another owner is not given that owner, which takes a
+// privilege: ERROR_INVALID_OWNER.
+DWORD KeepIdentity(HANDLE old, HANDLE file) {
+  PSECURITY_DESCRIPTOR security = nullptr, created = nullptr;
+  PSID owner = nullptr, newOwner = nullptr;
+  PACL access = nullptr;
+  DWORD error =
+      GetSecurityInfo(old, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                      &owner, nullptr, &access, nullptr, &security);
+  if (error == ERROR_SUCCESS)
+    error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &newOwner, nullptr,
+                            nullptr, nullptr, &created);
+  if (error == ERROR_SUCCESS && !EqualSid(owner, newOwner)) error = ERROR_INVALID_OWNER;
+  // Wine makes a file's access list up from its Linux permission bits and turns a list set back
+  // into other bits (the group's from the system's entry): there the new file keeps Wine's own.
+  const bool underWine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  if (error == ERROR_SUCCESS && !underWine) {
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(security, &control, &revision);
+    const SECURITY_INFORMATION inheritance = (control & SE_DACL_PROTECTED)
+                                                 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                 : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    error = SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance, nullptr,
+                            nullptr, access, nullptr);
+  }
+  LocalFree(security);
+  LocalFree(created);
+  if (error != ERROR_SUCCESS) return error;
+  FILE_BASIC_INFO basic{};
+  if (!GetFileInformationByHandleEx(old, FileBasicInfo, &basic, sizeof basic))
+    return GetLastError();
+  FILE_BASIC_INFO kept{};
+  kept.CreationTime = basic.CreationTime;
+  kept.FileAttributes = basic.FileAttributes;
+  return SetFileInformationByHandle(file, FileBasicInfo, &kept, sizeof kept) ? ERROR_SUCCESS
+                                                                             : GetLastError();
+}
+
+// Renames the open file over name in folder, replacing what is there. The system's rename by a
+// name relative to a folder held open is the native one; Windows' headers declare neither it nor
+// its record, so both are spelled out here.
+bool RenameOver(HANDLE file, HANDLE folder, const std::wstring& name) {
+  struct RenameInformation {
+    BOOLEAN ReplaceIfExists;
+    HANDLE RootDirectory;
+    ULONG FileNameLength;
+    WCHAR FileName[1];
+  };
+  constexpr int kFileRenameInformation = 10;
+  using SetInformation = NTSTATUS(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, int);
+  const auto set = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile")));
+  std::string buffer(sizeof(RenameInformation) + name.size() * sizeof(wchar_t), '\0');
+  auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
   rename->ReplaceIfExists = TRUE;
-  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-  target.copy(rename->FileName, target.size());
-  return SetFileInformationByHandle(file, FileRenameInfo, rename,
-                                    static_cast<DWORD>(buffer.size()));
+  rename->RootDirectory = folder;
+  rename->FileNameLength = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+  name.copy(rename->FileName, name.size());
+  IO_STATUS_BLOCK status{};
+  const NTSTATUS result =
+      set(file, &status, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+  SetLastError(RtlNtStatusToDosError(result));
+  return result >= 0;
 }
 
-// Creates a file under a free temporary name in folder; on failure returns an invalid handle
-// with the system's error code in error.
-HANDLE CreateTemporary(const std::wstring& folder, std::wstring& path, DWORD& error) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName();
-    path = folder + L"\\" + std::wstring(name.begin(), name.end());
-    const HANDLE created = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
-                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    error = GetLastError();
-    if (created != INVALID_HANDLE_VALUE || error != ERROR_FILE_EXISTS) return created;
-  }
-  return INVALID_HANDLE_VALUE;
+bool Held(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
 }
 
-// Another program (a virus scanner, the game) may hold the target for a moment.
-bool RenameOverWhenLetGo(HANDLE file, const std::wstring& fullTarget) {
-  for (int attempt = 0;; ++attempt) {
-    if (RenameOver(file, fullTarget)) return true;
-    const DWORD error = GetLastError();
-    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
-         error != ERROR_ACCESS_DENIED) ||
-        attempt == 20)
-      return false;
-    Sleep(50);
-  }
-}
-
-// The temporary file is marked for deletion from its creation until the rename: if the
-// process dies at any point in between, the system removes it.
+// The new file is marked for deletion from its creation until the rename: if the process dies at
+// any point in between, the system removes it.
 std::optional<std::string> Replace(const FileName& target, std::string_view bytes) {
-  const SaveTarget resolved = ResolveTarget(target);
-  if (resolved.refused) return resolved.refused;
-  const std::wstring folder = FolderPath(resolved.path);
-  RemoveAbandonedTemporaries(folder);
+  std::string failure;
+  auto place = Resolve(target, failure);
+  if (!place) return failure;
 
   std::wstring temporary;
-  DWORD error = 0;
-  Handle file(CreateTemporary(folder, temporary, error));
+  DWORD error = ERROR_ALREADY_EXISTS;
+  Handle file;
+  for (int attempt = 0; !file && error == ERROR_ALREADY_EXISTS && attempt < 256; ++attempt) {
+    temporary = TemporaryName<std::wstring>(GetCurrentProcessId());
+    file = OpenIn(place->folder.get(), temporary, GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC,
+                  FILE_SHARE_DELETE, FILE_CREATE, error);
+  }
   if (!file)
     return Failure(target, "cannot create a temporary file in its folder: " + SystemReason(error));
   const bool marked = MarkForDeletion(file.get(), true);
   auto abandon = [&](const std::string& what, DWORD reason) {
     if (!MarkForDeletion(file.get(), true)) {
-      CloseHandle(file.release());
-      DeleteFileW(temporary.c_str());
+      file = Handle();
+      DWORD ignored = 0;
+      const Handle again =
+          OpenIn(place->folder.get(), temporary, DELETE, kShareAll, FILE_OPEN, ignored);
+      if (again) MarkForDeletion(again.get(), true);
     }
     return Failure(target, what + ": " + SystemReason(reason));
   };
+  if (place->file) {
+    if (const DWORD reason = KeepIdentity(place->file.get(), file.get()))
+      return abandon(reason == ERROR_INVALID_OWNER ? std::string("cannot save: ") + kOtherOwner
+                                                   : "cannot keep its permissions",
+                     reason);
+    place->file = Handle();  // a file still open cannot be renamed over
+  }
   DWORD written = 0;
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     return abandon("cannot write", GetLastError());
@@ -277,8 +337,11 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
   if (!FlushFileBuffers(file.get())) return abandon("cannot flush to disk", GetLastError());
   if (marked && !MarkForDeletion(file.get(), false))
     return abandon("cannot keep the new file", GetLastError());
-  if (!RenameOverWhenLetGo(file.get(), resolved.path))
-    return abandon("cannot replace the file", GetLastError());
+  // Another program (a virus scanner, the game) may hold the file for a moment.
+  const bool renamed = Retried(
+      kSaveTries, [&] { return RenameOver(file.get(), place->folder.get(), place->name); },
+      [] { return Held(GetLastError()); });
+  if (!renamed) return abandon("cannot replace the file", GetLastError());
   if (!CloseHandle(file.release()))
     return Failure(target, "cannot close: " + SystemReason(GetLastError()));
   return std::nullopt;
@@ -286,111 +349,123 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
 
 #else
 
-std::string FolderOf(const std::string& path) {
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor = -1) : descriptor_(descriptor) {}
+  ~Descriptor() {
+    if (*this) close(descriptor_);
+  }
+  Descriptor(Descriptor&& other) noexcept : descriptor_(other.release()) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    Descriptor gone(std::exchange(descriptor_, other.release()));
+    return *this;
+  }
+  explicit operator bool() const { return descriptor_ >= 0; }
+  int get() const { return descriptor_; }
+  int release() { return std::exchange(descriptor_, -1); }
+
+ private:
+  int descriptor_;
+};
+
+// A path's folder and its last name; a path that ends in a slash names its folder itself.
+std::pair<std::string, std::string> Split(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  if (slash == std::string::npos) return {".", path};
+  std::string name = path.substr(slash + 1);
+  return {path.substr(0, slash + 1), name.empty() ? "." : name};
 }
 
-// The file path finally names once every symbolic link on the way is followed; a link to
-// nothing names the file it would point at.
-std::optional<std::string> FollowLinks(std::string path, int& error) {
+// Where a save writes: the folder of the file that the target, through any links, finally names,
+// held open, and that file's name there.
+struct Place {
+  Descriptor folder;
+  std::string name;
+};
+
+std::optional<Place> Resolve(const FileName& target, std::string& failure) {
+  auto [folder, name] = Split(target);
+  Descriptor at(open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!at) {
+    failure = Failure(target, "cannot open its folder: " + ErrnoReason(errno));
+    return {};
+  }
   for (int hop = 0; hop < 40; ++hop) {
     struct stat status {};
-    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-    std::string link(static_cast<std::size_t>(status.st_size) + 256, '\0');
-    const ssize_t length = readlink(path.c_str(), link.data(), link.size());
-    if (length < 0 || static_cast<std::size_t>(length) == link.size()) {
-      error = length < 0 ? errno : ENAMETOOLONG;
-      return {};
-    }
+    if (fstatat(at.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISLNK(status.st_mode))
+      return Place{std::move(at), name};
+    // The system follows this link for this user, or refuses to (a loop, or a link that the
+    // protected_symlinks rule keeps it from); a link to nothing is followed to what it names.
+    if (const Descriptor probe(openat(at.get(), name.c_str(), O_PATH | O_CLOEXEC));
+        !probe && errno != ENOENT)
+      break;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t length = readlinkat(at.get(), name.c_str(), link.data(), link.size());
+    if (length < 0) break;
     link.resize(static_cast<std::size_t>(length));
-    if (!link.starts_with('/')) link.insert(0, FolderOf(path) + '/');
-    path = std::move(link);
+    std::tie(folder, name) = Split(link);
+    at = Descriptor(openat(at.get(), folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!at) break;
   }
-  error = ELOOP;
+  failure = Failure(target, "cannot follow the link: " + ErrnoReason(errno ? errno : ELOOP));
   return {};
 }
 
-// Refuses what a save must not replace; returns nothing when the target may be replaced.
-std::optional<std::string> RefuseTarget(const FileName& target, const std::string& final,
-                                        const struct stat& existing) {
-  if (S_ISDIR(existing.st_mode)) return Failure(target, "cannot save: it is a folder");
-  if (!S_ISREG(existing.st_mode)) return Failure(target, "cannot save: not a regular file");
-  if (existing.st_nlink > 1)
-    return Failure(target,
-                   "cannot save: the file has other names (hard links), which a save "
-                   "would leave holding the old contents");
-  if ((existing.st_mode & 0222) == 0) return Failure(target, "cannot save: the file is read-only");
-  // The same answer a plain write would give: renaming needs only the folder's permission.
-  const int probe = open(final.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (probe < 0) return Failure(target, "cannot save: " + ErrnoReason(errno));
-  close(probe);
+// Why the file must not be replaced, or nothing.
+std::optional<std::string> Refusal(const struct stat& existing) {
+  if (S_ISDIR(existing.st_mode)) return "it is a folder";
+  if (!S_ISREG(existing.st_mode)) return kNotRegular;
+  if (existing.st_nlink > 1) return kHardLinks;
+  if ((existing.st_mode & 0222) == 0) return "the file is read-only";
   return std::nullopt;
 }
 
-bool WriterIsGone(unsigned long process) {
-  return process > 0 && process != ThisProcess() && kill(static_cast<pid_t>(process), 0) != 0 &&
-         errno == ESRCH;
-}
-
-void RemoveAbandonedTemporaries(const std::string& folder) {
-  DIR* const entries = opendir(folder.c_str());
-  if (!entries) return;
-  while (const dirent* entry = readdir(entries)) {
-    const auto writer = TemporaryWriter(entry->d_name);
-    if (writer && WriterIsGone(*writer)) unlinkat(dirfd(entries), entry->d_name, 0);
-  }
-  closedir(entries);
-}
-
-// A new file in folder for the text. On Linux it has no name until it is complete, so that
-// nothing is left behind if the process dies; elsewhere it is named at once.
-struct Temporary {
-  int file = -1;
-  std::string name;  // empty while the file has none
-};
-
-// Runs make on fresh temporary names in folder until one is not taken. Returns 0 and sets
-// name, or the errno of the last try.
-template <class Make>
-int OnAFreeName(const std::string& folder, std::string& name, Make make) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = folder + '/' + TemporaryName();
-    if (make(name)) return 0;
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
-}
-
-std::optional<Temporary> CreateTemporary(const std::string& folder, int& error) {
-#ifdef O_TMPFILE
-  if (const int file = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); file >= 0)
-    return Temporary{file, {}};
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-    error = errno;
+// The extended attributes of a file, an access control list among them, as names and values.
+std::optional<std::vector<std::pair<std::string, std::string> > > Attributes(int file) {
+  std::vector<std::pair<std::string, std::string> > attributes;
+  const ssize_t size = flistxattr(file, nullptr, 0);
+  if (size < 0) {
+    if (errno == ENOTSUP) return attributes;
     return {};
   }
-#endif
-  Temporary temporary;
-  error = OnAFreeName(folder, temporary.name, [&](const std::string& name) {
-    temporary.file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    return temporary.file >= 0;
-  });
-  if (error) return {};
-  return temporary;
+  std::string names(static_cast<std::size_t>(size), '\0');
+  if (flistxattr(file, names.data(), names.size()) != size) return {};
+  for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+    const std::string name = names.c_str() + at;
+    std::string value(
+        static_cast<std::size_t>(std::max<ssize_t>(0, fgetxattr(file, name.c_str(), nullptr, 0))),
+        '\0');
+    if (fgetxattr(file, name.c_str(), value.data(), value.size()) !=
+        static_cast<ssize_t>(value.size()))
+      return {};
+    attributes.emplace_back(name, std::move(value));
+  }
+  return attributes;
 }
 
-// Gives an unnamed temporary file a name in folder, so that it can be renamed over the target.
-int NameTemporary(Temporary& temporary, const std::string& folder) {
-  if (!temporary.name.empty()) return 0;
-  const std::string self = "/proc/self/fd/" + std::to_string(temporary.file);
-  std::string name;
-  const int error = OnAFreeName(folder, name, [&](const std::string& tried) {
-    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tried.c_str(), AT_SYMLINK_FOLLOW) == 0;
-  });
-  if (!error) temporary.name = name;
-  return error;
+// Gives file the extended attributes of old and no others. Returns 0, or the errno and, in
+// failed, the attribute.
+int CopyAttributes(int old, int file, std::string& failed) {
+  const auto wanted = Attributes(old), had = Attributes(file);
+  if (!wanted || !had) return errno;
+  for (const auto& [name, value] : *had) {
+    if (std::find_if(wanted->begin(), wanted->end(),
+                     [&](const auto& a) { return a.first == name; }) == wanted->end() &&
+        fremovexattr(file, name.c_str()) != 0) {
+      failed = name;
+      return errno;
+    }
+  }
+  for (const auto& attribute : *wanted) {
+    if (std::find(had->begin(), had->end(), attribute) != had->end()) continue;
+    if (fsetxattr(file, attribute.first.c_str(), attribute.second.data(), attribute.second.size(),
+                  0) != 0) {
+      failed = attribute.first;
+      return errno;
+    }
+  }
+  return 0;
 }
 
 // Writes all of bytes; returns 0 or the system's error code.
@@ -404,52 +479,121 @@ int WriteAll(int file, std::string_view bytes) {
   return 0;
 }
 
-// A rename is durable only once its folder is flushed; the data already is.
-void FlushFolder(const std::string& folder) {
-  if (const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      directory >= 0) {
-    fsync(directory);
-    close(directory);
+// The new file: unnamed until it is complete where the system can make such a file and name it
+// later, and otherwise under a free temporary name from the start.
+class Temporary {
+ public:
+  Temporary(int folder, bool unnamed) : folder_(folder) {
+    if (unnamed) {
+      file_ = Descriptor(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+      if (file_ || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
+    }
+    Name([this](const std::string& name) {
+      file_ =
+          Descriptor(openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+      return bool(file_);
+    });
   }
+  ~Temporary() {
+    if (!name_.empty()) unlinkat(folder_, name_.c_str(), 0);
+  }
+  Temporary(const Temporary&) = delete;
+  Temporary& operator=(const Temporary&) = delete;
+
+  int file() const { return file_.get(); }
+  bool Named() const { return !name_.empty(); }
+
+  // Gives an unnamed file a name, through the system's two ways of naming one. Returns 0, or the
+  // errno of the last try.
+  int Name() {
+    const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
+    return Name([this, &self](const std::string& name) {
+      return linkat(file_.get(), "", folder_, name.c_str(), AT_EMPTY_PATH) == 0 ||
+             linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    });
+  }
+
+  // Closes the file; returns 0 or the errno.
+  int Close() { return close(file_.release()) == 0 ? 0 : errno; }
+
+  // Renames the file over name, after which it is no longer this object's to remove.
+  int RenameOver(const std::string& name) {
+    if (renameat(folder_, name_.c_str(), folder_, name.c_str()) != 0) return errno;
+    name_.clear();
+    return 0;
+  }
+
+ private:
+  // Runs make on the next temporary names until one is free. Returns 0, or the errno.
+  template <class Make>
+  int Name(Make make) {
+    for (int attempt = 0; attempt < 256; ++attempt) {
+      const std::string name = TemporaryName<std::string>(static_cast<unsigned long>(getpid()));
+      if (make(name)) {
+        name_ = name;
+        return 0;
+      }
+      if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+  }
+
+  int folder_;
+  Descriptor file_;
+  std::string name_;  // empty while the file has none
+};
+
+// A rename is durable only once its folder is flushed; the data already is.
+void FlushFolder(int folder) {
+  if (const Descriptor flushed(openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)); flushed)
+    fsync(flushed.get());
 }
 
 std::optional<std::string> Replace(const FileName& target, std::string_view bytes) {
-  int error = 0;
-  const auto final = FollowLinks(target, error);
-  if (!final) return Failure(target, "cannot follow the link: " + ErrnoReason(error));
+  std::string failure;
+  const auto place = Resolve(target, failure);
+  if (!place) return failure;
+  const int folder = place->folder.get();
   struct stat existing {};
-  const bool exists = stat(final->c_str(), &existing) == 0;
-  if (exists) {
-    if (auto refused = RefuseTarget(target, *final, existing)) return refused;
+  Descriptor old;  // the file replaced, opened to write as a plain write would open it
+  if (fstatat(folder, place->name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (auto refused = Refusal(existing)) return Failure(target, "cannot save: " + *refused);
+    old = Descriptor(openat(folder, place->name.c_str(),
+                            O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    if (!old) return Failure(target, "cannot save: " + ErrnoReason(errno));
+  } else if (errno != ENOENT) {
+    return Failure(target, "cannot save: " + ErrnoReason(errno));
   }
-  const std::string folder = FolderOf(*final);
-  RemoveAbandonedTemporaries(folder);
 
-  auto temporary = CreateTemporary(folder, error);
-  if (!temporary)
-    return Failure(target, "cannot create a temporary file in its folder: " + ErrnoReason(error));
-  auto abandon = [&](const std::string& what, int reason) {
-    if (temporary->file >= 0) close(temporary->file);
-    if (!temporary->name.empty()) unlink(temporary->name.c_str());
-    return Failure(target, what + ": " + ErrnoReason(reason));
+  // Writes the new file; returns why it could not be, or nothing.
+  auto write = [&](Temporary& temporary) -> std::optional<std::string> {
+    const int file = temporary.file();
+    if (file < 0) return "cannot create a temporary file in its folder: " + ErrnoReason(errno);
+    if (old) {
+      // Owner first: giving a file away clears the set-id bits that the mode then puts back.
+      if (fchown(file, existing.st_uid, existing.st_gid) != 0)
+        return std::string("cannot save: ") + kOtherOwner + ": " + ErrnoReason(errno);
+      std::string attribute;
+      if (const int error = CopyAttributes(old.get(), file, attribute))
+        return "cannot keep its extended attribute " + attribute + ": " + ErrnoReason(error);
+      if (fchmod(file, existing.st_mode & 07777) != 0)
+        return "cannot set permissions: " + ErrnoReason(errno);
+    }
+    if (const int error = WriteAll(file, bytes)) return "cannot write: " + ErrnoReason(error);
+    if (fsync(file) != 0) return "cannot flush to disk: " + ErrnoReason(errno);
+    return std::nullopt;
   };
-  if (exists) {
-    // Owner first: changing it may clear the set-id bits that the mode then puts back. Only
-    // root may give a file away; anyone else keeps the file as theirs.
-    if (fchown(temporary->file, existing.st_uid, existing.st_gid) != 0 && errno != EPERM)
-      return abandon("cannot set the owner", errno);
-    if (fchmod(temporary->file, existing.st_mode & 07777) != 0)
-      return abandon("cannot set permissions", errno);
+  auto temporary = std::make_unique<Temporary>(folder, true);
+  if (auto failed = write(*temporary)) return Failure(target, *failed);
+  if (!temporary->Named() && temporary->Name() != 0) {
+    // Naming an unnamed file needs /proc or a privilege: without them, write a named one.
+    temporary = std::make_unique<Temporary>(folder, false);
+    if (auto failed = write(*temporary)) return Failure(target, *failed);
   }
-  if (const int reason = WriteAll(temporary->file, bytes)) return abandon("cannot write", reason);
-  if (fsync(temporary->file) != 0) return abandon("cannot flush to disk", errno);
-  if (const int reason = NameTemporary(*temporary, folder))
-    return abandon("cannot name the new file", reason);
-  const int closed = close(temporary->file);
-  temporary->file = -1;
-  if (closed != 0) return abandon("cannot close", errno);
-  if (rename(temporary->name.c_str(), final->c_str()) != 0)
-    return abandon("cannot replace the file", errno);
+  if (const int error = temporary->Close())
+    return Failure(target, "cannot close: " + ErrnoReason(error));
+  if (const int error = temporary->RenameOver(place->name))
+    return Failure(target, "cannot replace the file: " + ErrnoReason(error));
   FlushFolder(folder);
   return std::nullopt;
 }
@@ -475,27 +619,123 @@ bool PathExists(const FileName& path) {
 #endif
 }
 
-bool IsFolder(const FileName& path) {
+std::FILE* OpenForReading(const FileName& path, std::string& failure) {
 #ifdef _WIN32
-  const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  Handle file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) {
+    failure = "cannot open: " + SystemReason(GetLastError());
+    return nullptr;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool regular =
+      GetFileType(file.get()) == FILE_TYPE_DISK && GetFileInformationByHandle(file.get(), &info);
+  if (!regular || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    failure =
+        regular ? "cannot open: it is a folder, not a file" : "cannot open: not a regular file";
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDONLY);
+  if (descriptor < 0) {
+    failure = "cannot open: " + ErrnoReason(errno);
+    return nullptr;
+  }
+  file.release();
+  std::FILE* stream = _fdopen(descriptor, "rb");
+  if (!stream) {
+    failure = "cannot open: " + ErrnoReason(errno);
+    _close(descriptor);
+  }
+  return stream;
 #else
+  Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat status {};
-  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-#endif
-}
-
-std::FILE* OpenForReading(const FileName& path) {
-#ifdef _WIN32
-  return _wfopen(SystemPath(path).c_str(), L"rb");
-#else
-  return std::fopen(path.c_str(), "rb");
+  if (!file || fstat(file.get(), &status) != 0) {
+    failure = "cannot open: " + ErrnoReason(errno);
+    return nullptr;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    failure = S_ISDIR(status.st_mode) ? "cannot open: it is a folder, not a file"
+                                      : "cannot open: not a regular file";
+    return nullptr;
+  }
+  std::FILE* stream = fdopen(file.get(), "rb");
+  if (!stream) {
+    failure = "cannot open: " + ErrnoReason(errno);
+    return nullptr;
+  }
+  file.release();
+  return stream;
 #endif
 }
 
 std::optional<WriteFailure> ReplaceFileContents(const FileName& target, std::string_view bytes) {
   if (auto failure = Replace(target, bytes)) return WriteFailure{std::move(*failure)};
   return std::nullopt;
+}
+
+std::optional<FileHold> FileHold::Take(const FileName& path, std::string& failure) {
+  // A file replaced while waiting is held anew, a few times at most.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+#ifdef _WIN32
+    // A file open here could not be renamed over, so what is held is a mutex named after the
+    // file's identity on its volume, which a replaced file does not keep.
+    const std::wstring system = SystemPath(path);
+    auto identity = [&system](std::wstring& name) {
+      const Handle file(CreateFileW(system.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+      BY_HANDLE_FILE_INFORMATION info{};
+      if (!file || !GetFileInformationByHandle(file.get(), &info)) return false;
+      name = L"Local\\KestruneLightSet-" + std::to_wstring(info.dwVolumeSerialNumber) + L"-" +
+             std::to_wstring(info.nFileIndexHigh) + L"-" + std::to_wstring(info.nFileIndexLow);
+      return true;
+    };
+    std::wstring name, now;
+    if (!identity(name)) {
+      failure = "cannot open: " + SystemReason(GetLastError());
+      return std::nullopt;
+    }
+    Handle file(CreateMutexW(nullptr, FALSE, name.c_str()));
+    const DWORD waited = file ? WaitForSingleObject(file.get(), kHoldTries * 10) : WAIT_FAILED;
+    const bool held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    const bool same = held && identity(now) && now == name;
+    if (held && !same) ReleaseMutex(file.get());
+#else
+    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file) {
+      failure = "cannot open: " + ErrnoReason(errno);
+      return std::nullopt;
+    }
+    const bool held = Retried(
+        kHoldTries, [&] { return flock(file.get(), LOCK_EX | LOCK_NB) == 0; },
+        [] { return errno == EWOULDBLOCK; });
+    struct stat holding {
+    }, now{};
+    const bool same = fstat(file.get(), &holding) == 0 && stat(path.c_str(), &now) == 0 &&
+                      holding.st_dev == now.st_dev && holding.st_ino == now.st_ino;
+#endif
+      // A holder that replaced the file let go of the old one: the file the path names now is held.
+#ifdef _WIN32
+    if (held && same) return FileHold(reinterpret_cast<Native>(file.release()));
+#else
+    if (held && same) return FileHold(file.release());
+#endif
+    if (!held) break;
+  }
+  failure = "another lgt set is changing it; try again";
+  return std::nullopt;
+}
+
+FileHold::FileHold(FileHold&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
+
+FileHold::~FileHold() {
+  if (file_ == -1) return;
+#ifdef _WIN32
+  ReleaseMutex(reinterpret_cast<HANDLE>(file_));
+  CloseHandle(reinterpret_cast<HANDLE>(file_));
+#else
+  close(static_cast<int>(file_));
+#endif
 }
 
 }  // namespace lightset

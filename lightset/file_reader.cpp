@@ -404,18 +404,15 @@ std::optional<LoadError> ParseLightText(std::string_view bytes, LoadedLightSetti
 }
 
 std::optional<LoadError> LoadLightFile(const FileName& path, LoadedLightSetting& setting) {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
-  // Systems differ on where a folder fails (opening or reading); the reason is the same.
-  auto failure = [&path](const char* what, int error) {
-    return LoadError{0, IsFolder(path) ? "cannot open: it is a folder, not a file"
-                                       : std::string(what) + ErrnoReason(error)};
-  };
-  if (!file) return failure("cannot open: ", errno);
+  std::string failure;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path, failure),
+                                                             &std::fclose);
+  if (!file) return LoadError{0, failure};
   try {
     Piece piece(std::size_t{1} << 16);
     LineReader reader;
     do {
-      if (!piece.Read(file.get())) return failure("cannot read: ", errno);
+      if (!piece.Read(file.get())) return LoadError{0, "cannot read: " + ErrnoReason(errno)};
       reader.Feed(piece);
     } while (piece.Full() && !reader.Failed());
     return reader.Finish(setting);

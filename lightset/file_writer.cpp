@@ -1,5 +1,7 @@
 #include "file_writer.h"
 
+#include <new>
+
 #include "error_text.h"
 #include "numeric_text.h"
 
@@ -73,9 +75,13 @@ std::string LightFileText(const LightSetting& setting) {
 }
 
 std::optional<WriteFailure> WriteLightFile(const FileName& path, const LightSetting& setting) {
-  if (auto refused = CheckLightSetting(setting))
-    return WriteFailure{PathForDisplay(path) + ": not written: " + refused->reason, true};
-  return ReplaceFileContents(path, LightFileText(setting));
+  try {
+    if (auto refused = CheckLightSetting(setting))
+      return WriteFailure{PathForDisplay(path) + ": not written: " + refused->reason, true};
+    return ReplaceFileContents(path, LightFileText(setting));
+  } catch (const std::bad_alloc&) {
+    return WriteFailure{"not written: not enough memory"};
+  }
 }
 
 }  // namespace lightset
