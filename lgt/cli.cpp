@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <iterator>
+#include <new>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -74,7 +75,10 @@ int Read(const Argument& file, Output& out, Output& err) {
   }
   for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
     const lightset::Field& field = lightset::kFields[i];
-    if (loaded.lines[i]) out << field.key << '=' << loaded.values.*field.text << '\n';
+    const std::string& value = loaded.values.*field.text;
+    // A name of control bytes must not steer a terminal; a script gets the bytes exactly.
+    if (loaded.lines[i])
+      out << field.key << '=' << (out.terminal() ? lightset::Printable(value) : value) << '\n';
   }
   return 0;
 }
@@ -133,6 +137,13 @@ int Set(const std::vector<Argument>& arguments, Output& err) {
   GivenValues given;
   if (const int status = TakeValueOptions(arguments, given, err)) return status;
   const Argument& file = arguments[1];
+  // Held from the read to the replace, so that no other set's change is lost in between.
+  std::string failure;
+  const auto hold = lightset::FileHold::Take(file.path, failure);
+  if (!hold) {
+    err << file.display << ": " << failure << '\n';
+    return kFailed;
+  }
   lightset::LoadedLightSetting loaded;
   if (auto error = lightset::LoadLightFile(file.path, loaded)) {
     err << lightset::DescribeLoadError(file.path, *error) << '\n';
@@ -203,7 +214,12 @@ int RunCommand(const std::vector<Argument>& arguments, Output& out, Output& err)
 }  // namespace
 
 int Run(const std::vector<Argument>& arguments, Output& out, Output& err) {
-  int status = RunCommand(arguments, out, err);
+  int status = kFailed;
+  try {
+    status = RunCommand(arguments, out, err);
+  } catch (const std::bad_alloc&) {
+    err << "lgt: not enough memory\n";
+  }
   // Output that never arrived (a full disk, a closed pipe) is a failure, not a success.
   errno = 0;
   if (!out.Flush()) {

@@ -18,16 +18,17 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<lgt::Argument> arguments;
   for (int i = 1; i < argc; ++i)
     arguments.push_back({argv[i], wintext::ToAnsi(argv[i]), wintext::ToUtf8(argv[i])});
-  lgt::Output out(stdout), err(stderr);
+  lgt::Output out(stdout, _isatty(_fileno(stdout))), err(stderr);
   return lgt::Run(arguments, out, err);
 }
 
 #else
+#include <unistd.h>
 
 int main(int argc, char** argv) {
   std::vector<lgt::Argument> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back({argv[i], argv[i], argv[i]});
-  lgt::Output out(stdout), err(stderr);
+  lgt::Output out(stdout, isatty(STDOUT_FILENO)), err(stderr);
   return lgt::Run(arguments, out, err);
 }
 

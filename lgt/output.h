@@ -10,8 +10,10 @@ namespace lgt {
 
 class Output {
  public:
-  // Text goes to stream; with none it is only held, for text() to give.
-  explicit Output(std::FILE* stream = nullptr) : stream_(stream) {}
+  // Text goes to stream; with none it is only held, for text() to give. A terminal is a stream
+  // that a person reads, on which a file's bytes are shown printable.
+  explicit Output(std::FILE* stream = nullptr, bool terminal = false)
+      : stream_(stream), terminal_(terminal) {}
 
   Output& operator<<(std::string_view text);
   Output& operator<<(char c) { return *this << std::string_view(&c, 1); }
@@ -23,9 +25,11 @@ class Output {
 
   // All the text so far, when there is no stream.
   const std::string& text() const { return held_; }
+  bool terminal() const { return terminal_; }
 
  private:
   std::FILE* stream_;
+  bool terminal_;
   std::string held_;
   bool failed_ = false;
 };

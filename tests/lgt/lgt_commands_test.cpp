@@ -86,7 +86,7 @@ TEST(LgtCommands, DoWhatTheirHelpSays) {
       {valid({"write", "@out.lgt", "--name", "a\"b"}), 2, "", "@out.lgt: not written: the name cannot contain a double quote…"},
       {{"write", "@out.lgt", "--sun-inclination", "1", "--sun-rotation", "2", "--name"}, 2, "", "lgt: --name needs a value" + std::string(kUsage)},
       {{"write", "@out.lgt", "--name", "a", "--name", "b"}, 2, "", "lgt: --name is given twice…"},
-      {valid({"write", "@no folder/a.lgt"}), 1, "", "@no folder/a.lgt: cannot create a temporary file in its folder: …"},
+      {valid({"write", "@no folder/a.lgt"}), 1, "", "@no folder/a.lgt: cannot open its folder: …"},
       {valid({"write", "@out.lgt"}), 1, "", "@out.lgt: cannot save: the file is read-only\n", "read-only", "read-only"},
       // command-line mistakes
       {{}, 2, "", "lgt: no command given" + std::string(kUsage)},

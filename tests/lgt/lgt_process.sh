@@ -12,9 +12,11 @@ if [[ $program == *.exe ]]; then
   export LC_ALL=C.UTF-8  # Wine hands the program its UTF-8 arguments as UTF-16
   lgt() { wine "$program" "$@"; }
   at=Z:$folder name=$'caf\xe9'  # the name in the ANSI code page, 1252 under Wine here
+  run="wine '$program'"
 else
   lgt() { "$program" "$@"; }
   at=$folder name=café
+  run="'$program'"
 fi
 
 check "a write with a non-ASCII file name and value" \
@@ -31,14 +33,20 @@ printf '%s\n' "Name=$name" 'SunColour=255 200 150' 'SunSpecular=255 255 255' \
 lgt read "$at/café.lgt" >"$folder/out" 2>&1
 check "read prints the values in lines ending in LF alone" cmp "$folder/expected.txt" "$folder/out"
 
-status() {  # status N ARGUMENTS...: lgt ends with exit status N
+refused() {  # refused MESSAGE COMMAND...: COMMAND fails and says MESSAGE
+  local message=$1
+  shift
+  ! "$@" >/dev/null 2>"$folder/err" && grep -q "$message" "$folder/err"
+}
+
+exits() {  # exits N COMMAND...: COMMAND ends with exit status N
   local expected=$1
   shift
-  lgt "$@" >/dev/null 2>&1
+  "$@" >/dev/null 2>&1
   [ $? -eq "$expected" ]
 }
-check "a file that cannot be read ends with 1" status 1 read "$at/missing.lgt"
-check "a usage mistake ends with 2" status 2 frobnicate
+check "a file that cannot be read ends with 1" exits 1 lgt read "$at/missing.lgt"
+check "a usage mistake ends with 2" exits 2 lgt frobnicate
 
 full() {  # full ARGUMENTS...: output to a full disk ends with 1 and says so
   ! lgt "$@" >/dev/full 2>"$folder/err" &&
@@ -48,18 +56,82 @@ check "read into a full disk fails" full read "$at/café.lgt"
 check "--help into a full disk fails" full --help
 check "--version into a full disk fails" full --version
 
-# Memory is bounded: a line that names no field is skipped however long, and one that names a
-# field is refused past its longest.
-if [[ $program != *.exe && ${2:-} != --no-memory-limit ]]; then
-  bounded() {  # bounded START ERROR: a line of START and 64 MiB more, read within 40 MB
-    { printf '\r\n%s' "$1" && head -c $((64 << 20)) /dev/zero | tr '\0' x; } >"$folder/long.lgt"
-    (ulimit -v 40000 && exec "$program" read "$folder/long.lgt") >/dev/null 2>"$folder/err"
-    local status=$? expected_status=0
-    [ -z "$2" ] || expected_status=1
-    [ $status -eq $expected_status ] && [ "$(cat "$folder/err")" = "${2:+$folder/long.lgt:2: $2}" ]
-  }
-  check "a long line that sets nothing" bounded "" ""
-  check "a long value line is refused" bounded "sunrotation " "line too long: more than 1,048,576 characters"
+# Two sets at once: each holds the file from its read to its replace, so neither change is lost.
+printf 'LightingSet "x"\r\nsuninclination 0\r\nsunrotation 0\r\n' >"$folder/both.lgt"
+both() {
+  for round in 1 2 3 4 5 6 7 8 9 10; do
+    lgt set "$at/both.lgt" --sun-rotation "$round" & lgt set "$at/both.lgt" --name "$round" &
+    wait
+    lgt read "$at/both.lgt" | tr -d '\r' | grep -qx "SunRotation=$round" &&
+      lgt read "$at/both.lgt" | tr -d '\r' | grep -qx "Name=$round" || return 1
+  done
+}
+check "two sets at once both change the file" both
+
+# On a terminal a name's control bytes are shown escaped; into a pipe they stay exact.
+printf 'LightingSet "\033[2K\033]0;pwned\007"\r\n' >"$folder/spoof.lgt"
+# (Wine's console shows and hides the cursor around each character it writes.)
+script -qc "$run read '$at/spoof.lgt'" /dev/null | sed 's/\x1b\[?25[lh]//g' >"$folder/out"
+check "read on a terminal escapes control bytes" \
+  grep -qF 'Name=\x1B[2K\x1B]0;pwned\x07' "$folder/out"
+check "read into a pipe keeps them" \
+  test "$(lgt read "$at/spoof.lgt" | od -An -c | tr -d ' \n')" = 'Name=033[2K033]0;pwned\a\n'
+
+if [[ $program != *.exe ]]; then
+  # A save keeps who may read, write and own the file: its access control list and extended
+  # attributes stay, and a user who may write another user's file may not make it theirs.
+  printf 'LightingSet "x"\r\n' >"$folder/shared.lgt"
+  chmod 600 "$folder/shared.lgt"
+  setfacl -m u:65534:rw "$folder/shared.lgt" && setfattr -n user.note -v kept "$folder/shared.lgt"
+  attributes() { getfacl -c "$1"; getfattr -d "$1"; stat -c %a "$1"; } 2>/dev/null
+  before=$(attributes "$folder/shared.lgt")
+  lgt set "$folder/shared.lgt" --sun-rotation 1 --sun-inclination 2
+  check "a save keeps the access list, attributes and mode" test "$before" = \
+    "$(attributes "$folder/shared.lgt")"
+  if [ "$(id -u)" -eq 0 ]; then
+    as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+    chmod 755 "$folder"
+    mkdir -m 775 "$folder/group" && chgrp 65534 "$folder/group" "$folder/shared.lgt"
+    cp -p "$folder/shared.lgt" "$folder/group/theirs.lgt" && chmod 664 "$folder/group/theirs.lgt"
+    cp -p "$folder/group/theirs.lgt" "$folder/theirs.before"
+    check "another user's file is not made the saver's" refused "belongs to another user or group" \
+      as_nobody "$program" set "$folder/group/theirs.lgt" --name y
+    check "and stays as it was" cmp "$folder/theirs.before" "$folder/group/theirs.lgt"
+    check "with no file beside it" test "$(ls "$folder/group")" = theirs.lgt
+    # Without /proc an unnamed new file cannot be named by an ordinary user: a named one is made.
+    check "a save works without /proc" unshare -m sh -c "mount -t tmpfs none /proc &&
+      setpriv --reuid=65534 --regid=65534 --clear-groups '$program' write '$folder/group/new.lgt' \
+        --sun-inclination 1 --sun-rotation 2"
+    check "and leaves no temporary file" test "$(ls "$folder/group")" = "$(printf 'new.lgt\ntheirs.lgt')"
+    # A link in a world-writable sticky folder that another user made is followed only where the
+    # system would follow it (fs.protected_symlinks): here it would not.
+    protected=$(cat /proc/sys/fs/protected_symlinks)
+    trap 'echo "$protected" >/proc/sys/fs/protected_symlinks; rm -rf "$folder"' EXIT
+    echo 1 >/proc/sys/fs/protected_symlinks
+    mkdir -m 1777 "$folder/sticky" && cp "$folder/theirs.before" "$folder/roots.lgt"
+    ln -s "$folder/roots.lgt" "$folder/sticky/link.lgt" && chown -h 65534 "$folder/sticky/link.lgt"
+    check "a link the system would not follow is refused" refused "cannot follow the link" \
+      "$program" write "$folder/sticky/link.lgt" --sun-inclination 1 --sun-rotation 2
+    echo "$protected" >/proc/sys/fs/protected_symlinks
+    check "and what it points at stays" cmp "$folder/theirs.before" "$folder/roots.lgt"
+  fi
+
+  # Memory is bounded: a line that names no field is skipped however long, and one that names a
+  # field is refused past its longest, whatever the memory allowed.
+  if [[ ${2:-} != --no-memory-limit ]]; then
+    { printf '\r\n' && head -c $((64 << 20)) /dev/zero | tr '\0' x; } >"$folder/junk.lgt"
+    check "a 64 MiB line that names no field, within 40 MB" bash -c \
+      "(ulimit -v 40000 && exec '$program' read '$folder/junk.lgt')"
+    { printf '\r\nsuninclination ' && head -c $((200 << 20)) /dev/zero | tr '\0' 7; } >"$folder/huge.lgt"
+    for limit in 40000 400000 800000; do
+      for command in read set; do
+        check "$command of a 200 MiB value within $limit KB" exits 1 bash -c \
+          "ulimit -v $limit && exec '$program' $command '$folder/huge.lgt' 2>'$folder/err'"
+        check "and says that the line is too long" \
+          grep -q 'huge.lgt:2: line too long: more than 1,048,576 characters' "$folder/err"
+      done
+    done
+  fi
 fi
 
 finish
