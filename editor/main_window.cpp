@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "colour_swatch.h"
 #include "lightset/disk_files.h"
 #include "lightset/fields.h"
@@ -42,6 +45,27 @@ const ControlLayout kControls[] = {
     {IDC_CMDSAVE,       L"BUTTON",          L"Save",                    WS_TABSTOP | BS_PUSHBUTTON, 0,                {1920, 4920, 1455, 495}, kButtonFont,  FW_NORMAL, nullptr},
 };
 // clang-format on
+
+// A text box takes at most this many characters, which is more than a name the file can hold:
+// Wine's text boxes take a second for this many, and their time grows with the square of it.
+constexpr std::size_t kLongestText = 32767;
+
+// The name of the lighting set as a file name for the save dialog to propose: without what no
+// file name may hold (control characters and < > : " / \ | ? *, blanks and dots at its end), no
+// longer than a file name may be with ".lgt" added, and empty when it would name a device.
+std::wstring ProposedFileName(std::wstring name) {
+  std::erase_if(name, [](wchar_t c) { return c < 32 || std::wcschr(L"<>:\"/\\|?*", c); });
+  name.resize(std::min<std::size_t>(name.size(), 255 - 4));
+  while (!name.empty() && (name.back() == L' ' || name.back() == L'.')) name.pop_back();
+  std::wstring device = name.substr(0, name.find(L'.'));
+  while (!device.empty() && device.back() == L' ') device.pop_back();
+  for (wchar_t& c : device) c = c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c;
+  const bool numbered = device.size() == 4 &&
+                        (device.starts_with(L"COM") || device.starts_with(L"LPT")) &&
+                        device[3] >= L'1' && device[3] <= L'9';
+  const bool named = device == L"CON" || device == L"PRN" || device == L"AUX" || device == L"NUL";
+  return numbered || named ? std::wstring() : name;
+}
 
 // Appends ".lgt" unless the chosen name already ends in it, in any letter case.
 std::wstring WithLgtExtension(std::wstring path) {
@@ -137,7 +161,7 @@ void Main::OnCreate() {
   txtsuninc = Control(IDC_TXTSUNINC);
   txtsunrot = Control(IDC_TXTSUNROT);
   for (HWND box : {txtname, txtsuninc, txtsunrot})
-    SendMessageW(box, EM_SETLIMITTEXT, 0, 0);  // no length limit
+    SendMessageW(box, EM_SETLIMITTEXT, kLongestText, 0);
   DragAcceptFiles(hwnd_, TRUE);
   RECT place;
   GetWindowRect(hwnd_, &place);
@@ -235,7 +259,7 @@ void Main::SaveCommand() {
 }
 
 void Main::SaveLightFile(const lightset::LightSetting& setting) {
-  Cdlg.FileName = WindowText(txtname);
+  Cdlg.FileName = ProposedFileName(WindowText(txtname));
   Cdlg.Filter = L".LGT";
   if (!Cdlg.ShowSave(hwnd_)) return;
   const std::wstring path = WithLgtExtension(Cdlg.FileName);
@@ -252,30 +276,61 @@ void Main::SaveLightFile(const lightset::LightSetting& setting) {
 
 void Main::Open_Click() {
   const std::wstring path = dialogs_.ShowOpenDialog(L"Open LGT", L"*.Lgt", hwnd_);
-  if (!path.empty()) OpenLightFile(path);
+  if (!path.empty()) OpenFiles({path});
 }
 
 void Main::OpenFiles(const std::vector<std::wstring>& paths) {
-  if (paths.empty()) return;
-  OpenLightFile(paths.front());
-  if (paths.size() > 1) {
-    Tell(L"Kestrune Light Editor holds one lighting set at a time, so only the first of the " +
-             NumberText(paths.size()) + L" files was opened:\n\n" + paths.front(),
-         MB_ICONINFORMATION);
+  // The first that opens is the lighting set; the user is told what became of every other.
+  std::wstring opened, notOpened;
+  bool failed = false;
+  for (const std::wstring& path : paths) {
+    std::optional<std::wstring> why;
+    if (!opened.empty())
+      why = path + L": not opened, as one lighting set is open at a time";
+    else if (path.empty())
+      why = L"(an empty name): not a file name";
+    else
+      why = OpenLightFile(path);
+    if (!why) {
+      opened = path;
+      continue;
+    }
+    notOpened += L"\n\n" + *why;
+    failed = failed || opened.empty();
+  }
+  if (notOpened.empty()) return;
+  if (opened.empty()) {
+    Tell((paths.size() == 1
+              ? std::wstring(L"The lighting set could not be opened")
+              : L"None of the " + NumberText(paths.size()) + L" files could be opened") +
+             L"; nothing was changed." + notOpened,
+         MB_ICONERROR);
+  } else {
+    Tell(L"Kestrune Light Editor holds one lighting set at a time. It opened\n\n" + opened +
+             L"\n\nand not:" + notOpened,
+         failed ? MB_ICONWARNING : MB_ICONINFORMATION);
   }
 }
 
-void Main::OpenLightFile(const std::wstring& path) {
+std::optional<std::wstring> Main::OpenLightFile(const std::wstring& path) {
   lightset::LoadedLightSetting loaded;
   if (const auto error = lightset::LoadLightFile(path, loaded)) {
     std::wstring where = path;
     if (error->Line) where += L"\nLine " + NumberText(error->Line);
-    Tell(L"The lighting set could not be opened; nothing was changed.\n\n" + where + L": " +
-             wintext::FromUtf8(error->Message),
-         MB_ICONERROR);
-    return;
+    return where + L": " + wintext::FromUtf8(error->Message);
+  }
+  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
+    const lightset::Field& field = lightset::kFields[i];
+    if (!loaded.lines[i] || field.kind == lightset::FieldKind::Colour) continue;
+    const std::size_t length = wintext::FromAnsi(loaded.values.*field.text).size();
+    if (length > kLongestText) {
+      return path + L"\nLine " + NumberText(loaded.lines[i]) + L": the " +
+             wintext::FromUtf8(field.label) + L" holds " + NumberText(length) +
+             L" characters; its box takes at most " + NumberText(kLongestText);
+    }
   }
   Apply(loaded);
+  return std::nullopt;
 }
 
 void Main::Apply(const lightset::LoadedLightSetting& loaded) {

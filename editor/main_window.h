@@ -6,6 +6,7 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,9 @@ class Main : public BaseWindow<Main> {
   void Show(HINSTANCE instance, int showCommand);
   // Shortcut keys and dialog navigation for both windows; true when the message was handled.
   bool PreTranslateMessage(MSG& message);
-  // Opens the first of paths as File > Open opens the file chosen; says so when there were more,
-  // since one lighting set is open at a time. Paths come from the command line or a drop.
+  // Opens the first of paths that opens, as File > Open opens the file chosen, and says which
+  // and why the others were not (one lighting set is open at a time). Paths come from the open
+  // dialog, the command line or a drop.
   void OpenFiles(const std::vector<std::wstring>& paths);
   frmAbout& HelpWindow() { return about_; }
   // True while the main window or the help window is open.
@@ -65,7 +67,8 @@ class Main : public BaseWindow<Main> {
   void SaveCommand();
   void SaveLightFile(const lightset::LightSetting& setting);
   void PickSwatchColour(HWND swatch);
-  void OpenLightFile(const std::wstring& path);
+  // Reads path into the window; returns nothing, or why nothing was changed.
+  std::optional<std::wstring> OpenLightFile(const std::wstring& path);
   void Apply(const lightset::LoadedLightSetting& loaded);
   void Tell(const std::wstring& text, UINT icon);
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }

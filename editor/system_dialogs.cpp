@@ -1,6 +1,5 @@
 #include "system_dialogs.h"
 
-#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
@@ -18,12 +17,6 @@ HWND FileNameEdit(HWND dialog) {
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
   return GetComboBoxInfo(box, &info) ? info.hwndItem : box;
-}
-
-bool ShowProposingAValidName(const std::wstring& name,
-                             const std::function<bool(const std::wstring&, DWORD&)>& show) {
-  DWORD failure = 0;
-  return show(name, failure) || (failure == FNERR_INVALIDFILENAME && show(L"", failure));
 }
 
 namespace {
@@ -130,31 +123,22 @@ class Win32Dialogs final : public SystemDialogs {
     // A filter without a "|" separator names an extension, as ".LGT" does.
     const std::wstring list =
         filter.find(L'|') == std::wstring::npos ? FilterList(L"*" + filter) : filter;
-    // proposed may be fileName itself: it is copied out before fileName is set.
-    auto show = [&](const std::wstring& proposed, DWORD& failure) {
-      std::wstring file(kPathBuffer, L'\0');
-      proposed.copy(file.data(), std::min<std::size_t>(proposed.size(), kPathBuffer - 1));
-      OPENFILENAMEW request{};
-      request.lStructSize = sizeof request;
-      request.hwndOwner = owner;
-      request.lpstrFilter = list.c_str();
-      request.lpstrFile = file.data();
-      request.nMaxFile = kPathBuffer;
-      request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-      std::wstring startFolder;
-      FitPathsToTheDialog(request, startFolder);
-      const auto save = CommonDialogs<decltype(GetSaveFileNameW)>("GetSaveFileNameW");
-      const auto failureOf = CommonDialogs<decltype(CommDlgExtendedError)>("CommDlgExtendedError");
-      if (!save || !failureOf) return false;
-      if (!save(&request)) {
-        failure = failureOf();
-        return false;
-      }
-      file.resize(file.find(L'\0'));
-      fileName = std::move(file);
-      return true;
-    };
-    return ShowProposingAValidName(fileName, show);
+    std::wstring file(kPathBuffer, L'\0');
+    fileName.copy(file.data(), std::min<std::size_t>(fileName.size(), kPathBuffer - 1));
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = list.c_str();
+    request.lpstrFile = file.data();
+    request.nMaxFile = kPathBuffer;
+    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    std::wstring startFolder;
+    FitPathsToTheDialog(request, startFolder);
+    const auto save = CommonDialogs<decltype(GetSaveFileNameW)>("GetSaveFileNameW");
+    if (!save || !save(&request)) return false;
+    file.resize(file.find(L'\0'));
+    fileName = std::move(file);
+    return true;
   }
 
   int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "lightset/light_setting.h"
@@ -33,13 +32,6 @@ SystemDialogs& WindowsDialogs();
 
 // The edit control in which a file dialog takes the file name.
 HWND FileNameEdit(HWND dialog);
-
-// Runs show, a save dialog proposing a name; it returns true when the user chose a file, else
-// false with the dialog's failure code (0 when cancelled). A proposed name that is no valid file
-// name (a setting named "a:b") keeps Windows' dialog from opening at all (FNERR_INVALIDFILENAME):
-// it is then shown again proposing none. Returns what the last show returned.
-bool ShowProposingAValidName(const std::wstring& name,
-                             const std::function<bool(const std::wstring&, DWORD&)>& show);
 
 // The main window's save dialog: the file name it proposes and returns, and its filter.
 class CommonDialog {

@@ -103,12 +103,35 @@ TEST_F(CommandsTest, CodePageTextThatCannotBeShownExactlyIsNamed) {
   EXPECT_EQ(dialogs_.messages[0].type, MB_OK | MB_ICONWARNING);
 }
 
-TEST_F(CommandsTest, TextBoxesTakeMoreThan30000TypedCharacters) {
+// A box takes up to 32,767 characters, past the 30,000 a box may start with.
+TEST_F(CommandsTest, TextBoxesTakeUpTo32767TypedCharacters) {
   for (const int box : {IDC_TXTNAME, IDC_TXTSUNINC, IDC_TXTSUNROT})
-    EXPECT_GT(SendMessageW(Item(box), EM_GETLIMITTEXT, 0, 0), 100000) << box;
-  const std::wstring typed(33000, L'7');  // past both limits a box may start with
+    EXPECT_EQ(SendMessageW(Item(box), EM_GETLIMITTEXT, 0, 0), 32767) << box;
+  const std::wstring typed(33000, L'7');
   SendMessageW(Item(IDC_TXTSUNROT), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
-  EXPECT_EQ(Text(IDC_TXTSUNROT), typed);  // typing keeps to the box's limit; WM_SETTEXT does not
+  EXPECT_EQ(Text(IDC_TXTSUNROT), typed.substr(0, 32767));
+}
+
+TEST_F(CommandsTest, SaveProposesTheNameAsAFileNameMayHoldIt) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"Dusk", L"Dusk"},
+      {L"..\\..\\Escape", L"....Escape"},
+      {L"a:b*c?d<e>f|g/h\ti", L"abcdefghi"},
+      {L"Dusk. . ", L"Dusk"},
+      {std::wstring(300, L'n'), std::wstring(251, L'n')},
+      {L"CON", L""},
+      {L"con.lgt", L""},
+      {L"Com9 .x", L""},
+      {L"lpt1", L""},
+      {L"COM10", L"COM10"},
+      {L"NULL", L"NULL"},
+  };
+  for (const auto& [name, proposed] : cases) {
+    dialogs_.saveRequests.clear();
+    SetValues({name, L"", L"", L"", L"", L"1", L"2"});
+    Command(IDM_SAVE);  // cancelled
+    EXPECT_EQ(dialogs_.saveRequests, std::vector<std::wstring>{proposed + L"|.LGT"}) << name;
+  }
 }
 
 TEST_F(CommandsTest, OpenAppliesTheFileAndKeepsWhatItDoesNotMention) {

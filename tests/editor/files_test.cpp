@@ -88,6 +88,15 @@ TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
     holder = CreateFileW(old.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     return old.wstring();
   };
+  WriteBytes(folder_ / "long.lgt", "sunrotation 5\r\nsuninclination " + std::string(32768, '7'));
+  // A pipe whose server never writes: reading it would wait for ever. Each open takes a server.
+  const std::wstring pipeName = L"\\\\.\\pipe\\kestrune-" + std::to_wstring(GetCurrentProcessId());
+  std::vector<HANDLE> servers;
+  auto pipe = [&] {
+    servers.push_back(CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_DUPLEX, 0,
+                                       PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr));
+    return pipeName;
+  };
   const std::wstring error = std::to_wstring(MB_ICONERROR) + L" ";
   const std::wstring notOpened =
       error + L"The lighting set could not be opened; nothing was changed.\n\n";
@@ -103,12 +112,21 @@ TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
       {opens, [&] { return std::vector{Path("dusk.lgt")}; }, after(L"Dusk", L"180"), L""},
       {opens, [&] { return std::vector{Path("zero.lgt")}; }, after(L"a", L"4"), L""},  // a text box shows its text up to a NUL
       {kCommandLine | kDrop, [&] { return std::vector{Path("noon.lgt"), Path("dusk.lgt")}; }, after(L"Noon", L"2"),
-       std::to_wstring(MB_ICONINFORMATION) + L" Kestrune Light Editor holds one lighting set at a time, so only the first of the 2 files was opened:\n\n" + Path("noon.lgt")},
-      {opens, [&] { return std::vector{Path("absent.lgt")}; }, before, notOpened + Path("absent.lgt") + L": cannot open: No such file or directory"},
+       std::to_wstring(MB_ICONINFORMATION) + L" Kestrune Light Editor holds one lighting set at a time. It opened\n\n" + Path("noon.lgt") +
+       L"\n\nand not:\n\n" + Path("dusk.lgt") + L": not opened, as one lighting set is open at a time"},
+      {kCommandLine | kDrop, [&] { return std::vector{Path("absent.lgt"), Path("dusk.lgt")}; }, after(L"Dusk", L"180"),
+       std::to_wstring(MB_ICONWARNING) + L" Kestrune Light Editor holds one lighting set at a time. It opened\n\n" + Path("dusk.lgt") +
+       L"\n\nand not:\n\n" + Path("absent.lgt") + L": cannot open: "},
+      {kCommandLine, [&] { return std::vector{L""s}; }, before, notOpened + L"(an empty name): not a file name"},
+      {opens, [&] { return std::vector{std::wstring(L"NUL")}; }, before, notOpened + L"NUL: cannot open: not a regular file"},
+      {opens, [&] { return std::vector{pipe()}; }, before, notOpened + pipe() + L": cannot open: not a regular file"},
+      {opens, [&] { return std::vector{Path("long.lgt")}; }, before,
+       notOpened + Path("long.lgt") + L"\nLine 2: the sun inclination holds 32768 characters; its box takes at most 32767"},
+      {opens, [&] { return std::vector{Path("absent.lgt")}; }, before, notOpened + Path("absent.lgt") + L": cannot open: "},
       {opens, [&] { return std::vector{Path("broken.lgt")}; }, before, notOpened + Path("broken.lgt") + L"\nLine 2: sun colour: the green number is missing"},
       {opens, [&] { return std::vector{folder_.path().wstring()}; }, before, notOpened + folder_.path().wstring() + L": cannot open: it is a folder, not a file"},
-      {opens, [&] { return std::vector{held()}; }, before, notOpened + old.wstring() + L": cannot open: Permission denied"},
-      {kSaveDialog, [&] { return std::vector{Path("no such folder\\a")}; }, before, notSaved + Path("no such folder\\a.lgt") + L": cannot create a temporary file in its folder: "},
+      {opens, [&] { return std::vector{held()}; }, before, notOpened + old.wstring() + L": cannot open: "},
+      {kSaveDialog, [&] { return std::vector{Path("no such folder\\a")}; }, before, notSaved + Path("no such folder\\a.lgt") + L": cannot open its folder: "},
       {kSaveDialog, [&] { return std::vector{held()}; }, before, notSaved + old.wstring() + L": cannot replace the file: "},
       // clang-format on
   };
@@ -131,6 +149,7 @@ TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
       EXPECT_EQ(Run(kOpenDialog, {old.wstring()}), std::vector<std::wstring>{}) << "the next open";
     }
   }
+  for (const HANDLE server : servers) CloseHandle(server);
 }
 
 }  // namespace

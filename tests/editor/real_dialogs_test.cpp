@@ -2,7 +2,6 @@
 // loop, finds the dialog the command opened and answers it as a person would.
 #include <windows.h>
 
-#include <cderr.h>
 #include <commdlg.h>
 #include <dlgs.h>
 
@@ -126,27 +125,6 @@ TEST_F(RealDialogsTest, SaveOpenAndColourDialogs) {
   const std::size_t room = MAX_PATH - 2 - folder_.path().wstring().size();
   EXPECT_EQ(ReadBytes(folder_ / (std::string(room, 'x') + ".lgt")).find("LightingSet \"nnn"), 67u);
   EXPECT_EQ(Text(IDC_TXTNAME), longName) << "the window keeps its values";
-}
-
-// Windows' save dialog does not open on a proposed name that is no valid file name; Wine's
-// does, so the system is played by a stand-in here.
-TEST(ShowProposingAValidName, ShowsTheDialogAgainWithoutANameItCannotTake) {
-  const struct {
-    DWORD failure;  // the first show's
-    std::vector<std::wstring> proposed;
-  } cases[] = {
-      {FNERR_INVALIDFILENAME, {L"a:b", L""}}, {0, {L"a:b"}}, {FNERR_BUFFERTOOSMALL, {L"a:b"}}};
-  for (const auto& c : cases) {
-    std::vector<std::wstring> proposed;
-    const bool chosen =
-        editor::ShowProposingAValidName(L"a:b", [&](const std::wstring& name, DWORD& failure) {
-          proposed.push_back(name);
-          failure = c.failure;
-          return proposed.size() == 2;
-        });
-    EXPECT_EQ(proposed, c.proposed) << c.failure;
-    EXPECT_EQ(chosen, c.proposed.size() == 2) << c.failure;
-  }
 }
 
 }  // namespace
