@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Windows Installer package in a new Wine prefix, opens a file through the .lgt
-# association it registers, upgrades it to a higher version, refuses the older one over that,
-# and removes it, checking at each step what is on disk and in the registry.
+# Installs the Windows Installer package in a new Wine prefix, opens a file through the file type
+# it registers, replaces it with a rebuild of the same version and a higher version, refuses the
+# older one over that, and removes it, also after another program took .lgt files, checking at
+# each step what is on disk and in the registry.
 # Usage: installer_test.sh MSI VERSION WINDOW_VALUES_EXE PROGRAM_EXE LGT_EXE SOURCE_DIR
 set -u
 msi=$1 version=$2 window_values=$3 program=$4 lgt=$5 source=$6
@@ -16,9 +17,11 @@ work=$(mktemp -d)
 
 source "$(dirname "$0")/../support/checks.sh"
 msiexec() { wine msiexec "$@" /qn >/dev/null 2>&1; }
-value() {  # value KEY [NAME]: the data of a registry value, or nothing
-  wine reg query "$1" ${2:+/v "$2"} ${2:-/ve} 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *[^ ].*REG_[A-Z_]* *//p' | head -1
+value() {  # value KEY [NAME]: the data of a registry value (the key's default without NAME)
+  local which=(/ve)
+  [ $# -lt 2 ] || which=(/v "$2")
+  wine reg query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' |
+    sed -n '/(value not set)/d; s/^ *[^ ].*REG_[A-Z_]* *//p' | head -1
 }
 products() {  # the versions of the package that Windows lists as installed
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
@@ -38,9 +41,16 @@ check "the Start menu shortcut" test -f "$shortcut"
 check "one product, version $version" test "$(products)" = "$version"
 check "the file type" test "$(value "$classes\\Kestrune.LightingSet")" = "Kestrune Lighting Set"
 check "its icon" grep -q 'Kestrune Light Editor.exe",0$' <<<"$(value "$classes\\Kestrune.LightingSet\\DefaultIcon")"
-offered() { wine reg query "$classes\\.lgt\\OpenWithProgids" /v Kestrune.LightingSet >/dev/null 2>&1; }
-check ".lgt offers it" offered
-check ".lgt opens with it, as no other program did" test "$(value "$classes\\.lgt")" = Kestrune.LightingSet
+offered() {  # offered [PROGID]: .lgt lists the program (the editor's by default)
+  wine reg query "$classes\\.lgt\\OpenWithProgids" /v "${1:-Kestrune.LightingSet}" >/dev/null 2>&1
+}
+registered() {  # the editor offered for .lgt and listed among the programs that open it
+  offered && wine reg query "$classes\\Kestrune.LightingSet\\shell\\open\\command" >/dev/null 2>&1 &&
+    test "$(value 'HKCU\Software\Tolvane\Kestrune Light Editor\Capabilities\FileAssociations' .lgt)" = Kestrune.LightingSet &&
+    test -n "$(value 'HKCU\Software\RegisteredApplications' 'Kestrune Light Editor')"
+}
+check ".lgt offers it" registered
+check "the default for .lgt is left to the user" test -z "$(value "$classes\\.lgt")"
 
 # The association's own command, as Explorer runs it on a double-click.
 command=$(value "$classes\\Kestrune.LightingSet\\shell\\open\\command")
@@ -53,30 +63,42 @@ shown=$(wine "$window_values" 2>&1 | tr -d '\r')
 wait
 check "the window shows the file's values" test "$shown" = "$expected"
 
-# A higher version replaces this one; this one then may not replace it.
+package() {  # package FILE VERSION: a package built from the same sources
+  "$source/packaging/make-installer" "$1" "$2" "$program" "$lgt" "$source/README.md" \
+    "$source/LICENSE" "$source/editor/resources/sun.ico"
+}
+# A rebuild of this version replaces it; a higher version replaces that; this one then may not
+# replace it.
+package "$work/again.msi" "$version"
+check "a rebuild of $version replaces it" msiexec /i "$(winepath -w "$work/again.msi")"
+check "one product, version $version" test "$(products)" = "$version"
 next="${version%.*}.$((${version##*.} + 1))"
-"$source/packaging/make-installer" "$work/next.msi" "$next" "$program" "$lgt" \
-  "$source/README.md" "$source/LICENSE" "$source/editor/resources/sun.ico"
+package "$work/next.msi" "$next"
 check "upgrade to $next" msiexec /i "$(winepath -w "$work/next.msi")"
 check "one product, version $next" test "$(products)" = "$next"
+check "which .lgt still offers" registered
 check "the older package is refused" bash -c "! wine msiexec /i '$(winepath -w "$msi")' /qn >/dev/null 2>&1"
 check "still one product, version $next" test "$(products)" = "$next"
 
+gone() {  # everything the package made is gone
+  test -z "$(products)" && test ! -e "$folder" && test ! -e "$shortcut" &&
+    ! wine reg query "$classes\\Kestrune.LightingSet" >/dev/null 2>&1 &&
+    ! wine reg query 'HKCU\Software\Tolvane' >/dev/null 2>&1 &&
+    test -z "$(value 'HKCU\Software\RegisteredApplications' 'Kestrune Light Editor')" && ! offered
+}
 check "uninstall" msiexec /x "$(winepath -w "$work/next.msi")"
-check "no product" test -z "$(products)"
-check "no program folder" test ! -e "$folder"
-check "no shortcut" test ! -e "$shortcut"
-check "no file type" bash -c "! wine reg query '$classes\\Kestrune.LightingSet' >/dev/null 2>&1"
-check "no .lgt key" bash -c "! wine reg query '$classes\\.lgt' >/dev/null 2>&1"
-check "no key of the program" bash -c "! wine reg query 'HKCU\\Software\\Tolvane' >/dev/null 2>&1"
+check "removes everything it made" gone
+check "and the .lgt key it made" bash -c "! wine reg query '$classes\\.lgt' >/dev/null 2>&1"
 check "the user's file is untouched" test -f "$work/dusk set.lgt"
 
-# Another program's association is left as it is: the editor is only offered.
-wine reg add "$classes\\.lgt" /ve /d Other.Editor /f >/dev/null 2>&1
+# Another program takes .lgt files while the editor is installed; removing the editor leaves that
+# program's values as they are.
 msiexec /i "$(winepath -w "$msi")"
-check "another program keeps .lgt" test "$(value "$classes\\.lgt")" = Other.Editor
-check "and the editor is offered" offered
-msiexec /x "$(winepath -w "$msi")"
-check "the other program's association survives removal" test "$(value "$classes\\.lgt")" = Other.Editor
+wine reg add "$classes\\.lgt" /ve /d Other.Editor /f >/dev/null 2>&1
+wine reg add "$classes\\.lgt\\OpenWithProgids" /v Other.Editor /d "" /f >/dev/null 2>&1
+check "another program's .lgt: uninstall" msiexec /x "$(winepath -w "$msi")"
+check "removes everything the package made" gone
+check "and leaves the other program's default" test "$(value "$classes\\.lgt")" = Other.Editor
+check "and its offer" offered Other.Editor
 
 finish
