@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "accessible_control.h"
 #include "colour_swatch.h"
 #include "lightset/disk_files.h"
 #include "lightset/fields.h"
@@ -127,6 +128,9 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
     case WM_SETCURSOR:  // the pointer over the window or any control (they pass it up)
       layout_.AddTooltips(hwnd_);
       break;
@@ -139,6 +143,16 @@ void Main::OnDpiChanged(UINT dpi, const RECT& suggested) {
   const SIZE size = layout_.WindowSize(hwnd_, dpi);
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The focus goes back to the control that had it when the window was left (for a modal window,
+// the help window or another program), so that what the user types next lands there.
+void Main::OnActivate(bool active) {
+  if (!active) {
+    if (const HWND focus = GetFocus(); focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+    return;
+  }
+  SetFocus(lastFocus_ && IsChild(hwnd_, lastFocus_) ? lastFocus_ : txtname);
 }
 
 void Main::OnDropFiles(HDROP drop) {
@@ -162,6 +176,22 @@ void Main::OnCreate() {
   txtsunrot = Control(IDC_TXTSUNROT);
   for (HWND box : {txtname, txtsuninc, txtsunrot})
     SendMessageW(box, EM_SETLIMITTEXT, kLongestText, 0);
+  // A screen reader names each field by its label and reads a box's hint as its description; a
+  // swatch is a button that chooses its colour.
+  for (const auto& [id, label] : kFieldControls) {
+    const ControlLayout& layout =
+        *std::find_if(std::begin(kControls), std::end(kControls),
+                      [id](const ControlLayout& c) { return c.id == id; });
+    std::wstring name = WindowText(Control(label));
+    if (name.ends_with(L':')) name.pop_back();
+    const bool swatch = layout.windowClass == kColourSwatchClass;
+    Describe(Control(id), {std::move(name),
+                           swatch           ? L""
+                           : layout.tooltip ? layout.tooltip
+                                            : L"",
+                           swatch, swatch});
+  }
+  Describe(Control(IDC_CMDSAVE), {L"", L"", true});
   DragAcceptFiles(hwnd_, TRUE);
   RECT place;
   GetWindowRect(hwnd_, &place);
@@ -227,7 +257,7 @@ void Main::SaveCommand() {
   bool numbers = true;                       // a number is ANSI text that passes the numeric test
   for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
     const lightset::Field& field = lightset::kFields[i];
-    const HWND control = Control(kFieldControls[i]);
+    const HWND control = Control(kFieldControls[i].control);
     if (field.kind == lightset::FieldKind::Colour) {
       setting.*field.text = lightset::ColourText(GetSwatchColour(control));
     } else if (auto text = wintext::ToAnsi(WindowText(control))) {
@@ -339,7 +369,7 @@ void Main::Apply(const lightset::LoadedLightSetting& loaded) {
     const lightset::Field& field = lightset::kFields[i];
     const std::string& value = loaded.values.*field.text;
     if (!loaded.lines[i]) continue;
-    const HWND control = Control(kFieldControls[i]);
+    const HWND control = Control(kFieldControls[i].control);
     if (field.kind == lightset::FieldKind::Colour) {
       SetSwatchColour(control, *lightset::ParseColourText(value));
       continue;

@@ -25,10 +25,15 @@ namespace editor {
 
 class Main : public BaseWindow<Main> {
  public:
-  // The control that shows each field of a lighting set, in the order of lightset::kFields.
-  static constexpr int kFieldControls[] = {IDC_TXTNAME,   IDC_PICSUNCOL,     IDC_PICSUNSPEC,
-                                           IDC_PICAMBCOL, IDC_PICTERRAMBCOL, IDC_TXTSUNINC,
-                                           IDC_TXTSUNROT};
+  // The control that shows each field of a lighting set, in the order of lightset::kFields, and
+  // the label that names it.
+  struct FieldControl {
+    int control, label;
+  };
+  static constexpr FieldControl kFieldControls[] = {
+      {IDC_TXTNAME, IDC_LABEL1},   {IDC_PICSUNCOL, IDC_LABEL2},     {IDC_PICSUNSPEC, IDC_LABEL7},
+      {IDC_PICAMBCOL, IDC_LABEL3}, {IDC_PICTERRAMBCOL, IDC_LABEL4}, {IDC_TXTSUNINC, IDC_LABEL5},
+      {IDC_TXTSUNROT, IDC_LABEL6}};
 
   explicit Main(SystemDialogs& dialogs);
   ~Main();
@@ -53,6 +58,7 @@ class Main : public BaseWindow<Main> {
   void OnCommand(int id, int code);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void OnDropFiles(HDROP drop);
+  void OnActivate(bool active);
 
   void Cmdsave_Click();
   void Save_Click();
@@ -86,6 +92,7 @@ class Main : public BaseWindow<Main> {
   frmAbout about_;
   FormLayout layout_;
   HACCEL accelerators_ = nullptr;
+  HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left
 };
 
 }  // namespace editor

@@ -5,6 +5,7 @@
 #define IDC_EYEDROPPER 2
 #define IDR_MAINMENU 100
 #define IDR_ACCELERATORS 101
+#define IDR_SWATCHMENU 102
 
 // Main window controls, in tab order. None is IDOK or IDCANCEL: Enter and Esc do nothing there.
 #define IDC_TXTNAME 1001
@@ -28,6 +29,11 @@
 #define IDM_OPEN 2002
 #define IDM_HELP 2003
 #define IDM_EXIT 2004
+
+// A colour swatch's menu.
+#define IDM_CHOOSECOLOUR 2101
+#define IDM_COPYCOLOUR 2102
+#define IDM_PASTECOLOUR 2103
 
 // Help window controls (cmdOK is IDOK, so Enter presses it).
 #define IDC_PICICON 3002

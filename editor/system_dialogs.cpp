@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "system_library.h"
+
 namespace editor {
 
 // The name box is an extended combo box, a combo box or an edit control, depending on the system.
@@ -23,14 +25,9 @@ namespace {
 
 // The common dialog library is loaded when a dialog is first shown, not with the program: with
 // the printing libraries it brings, it would be a good part of the time to a ready window.
-// Returns its function of that name, or null when the library cannot be loaded.
 template <class Function>
 Function* CommonDialogs(const char* name) {
-  static HMODULE library = nullptr;  // constant-initialised: no guard
-  // From the system folder only: a library of that name beside the program is never taken.
-  if (!library) library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  const FARPROC function = library ? GetProcAddress(library, name) : nullptr;
-  return reinterpret_cast<Function*>(reinterpret_cast<void*>(function));
+  return SystemFunction<Function>(L"comdlg32.dll", name);
 }
 
 // Room for the longest path the system takes (\\?\ paths of 32,767 characters).

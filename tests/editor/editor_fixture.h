@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,6 +100,41 @@ class EditorTest : public ::testing::Test {
   ScriptedDialogs dialogs_;
   editor::SystemDialogs* shown_ = &dialogs_;  // the dialogs the window is made with
   std::unique_ptr<editor::Main> window_;
+};
+
+// Real keystrokes for the window with the focus: keys pressed together and released, or text.
+void PressKeys(std::initializer_list<WORD> chord);
+void TypeText(const std::wstring& text);
+
+// Answers a window that a command opened (a dialog, a menu), or returns false when the answer
+// does not fit it.
+using Answer = std::function<bool(HWND opened)>;
+Answer Press(int button);                        // a button of a dialog
+Answer Keys(std::initializer_list<WORD> chord);  // keys, one after the other
+Answer FileName(const std::wstring& name);       // typed into a file dialog, which is then closed
+Answer Colour(UINT red, UINT green, UINT blue);  // set in the colour chooser, which is then closed
+
+// What the dialogs answered showed: a file dialog's name and type boxes, the chooser's colour
+// and whether its custom colour part was open.
+struct Shown {
+  std::wstring name, filter;
+  lightset::ColourRef colour = -1;
+  bool colourFullyOpen = false;
+};
+inline Shown shown;
+
+// The system's own dialogs and menus, answered unattended: a thread timer keeps running inside
+// each modal loop, finds the window the command opened and answers it as a person would.
+class RealDialogsTest : public EditorTest {
+ protected:
+  RealDialogsTest() { shown_ = &editor::WindowsDialogs(); }
+
+  // Runs start, which opens windows, answering them in turn; then lets what they started end.
+  void Run(const std::function<void()>& start, std::deque<Answer> answers);
+  // A command, or a click on a swatch (a negative command).
+  void Run(int command, std::deque<Answer> answers) {
+    Run([&] { command > 0 ? Command(command) : ClickSwatch(-command); }, std::move(answers));
+  }
 };
 
 }  // namespace editor_testing

@@ -1,0 +1,232 @@
+// The main window used with the keyboard alone and asked what a screen reader asks: real
+// keystrokes, the system's own dialogs and menus, and the accessibility objects of the controls.
+#include <windows.h>
+
+#include <oleacc.h>
+
+#include "editor_fixture.h"
+
+namespace editor_testing {
+namespace {
+
+struct Heard {
+  std::wstring name;
+  long role;
+  std::wstring value, description, action;
+  bool operator==(const Heard&) const = default;
+};
+
+void PrintTo(const Heard& heard, std::ostream* out) {
+  *out << testing::PrintToString(heard.name) << " role " << heard.role << " value "
+       << testing::PrintToString(heard.value) << " description "
+       << testing::PrintToString(heard.description) << " action "
+       << testing::PrintToString(heard.action);
+}
+
+VARIANT Self() {
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  return self;
+}
+
+// The control's accessibility object, as a screen reader gets it.
+IAccessible* Accessible(HWND control) {
+  IAccessible* object = nullptr;
+  AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                             reinterpret_cast<void**>(&object));
+  return object;
+}
+
+Heard Ask(HWND control) {
+  IAccessible* object = Accessible(control);
+  if (!object) return {};
+  const VARIANT self = Self();
+  auto text = [&](auto question) {
+    BSTR answer = nullptr;
+    (object->*question)(self, &answer);
+    std::wstring heard = answer ? answer : L"";
+    SysFreeString(answer);
+    return heard;
+  };
+  VARIANT role{};
+  object->get_accRole(self, &role);
+  Heard heard{text(&IAccessible::get_accName), role.lVal, text(&IAccessible::get_accValue),
+              text(&IAccessible::get_accDescription), text(&IAccessible::get_accDefaultAction)};
+  object->Release();
+  return heard;
+}
+
+TEST_F(EditorTest, EachControlTellsAScreenReaderWhatItIs) {
+  SetValues(kDuskValues);
+  constexpr long kText = ROLE_SYSTEM_TEXT, kButton = ROLE_SYSTEM_PUSHBUTTON;
+  const std::pair<int, Heard> controls[] = {
+      {IDC_TXTNAME, {L"Name of Light Setting", kText, L"Dusk", L"", L""}},
+      {IDC_PICSUNCOL, {L"Sun Colour", kButton, L"255 200 150", L"", L"Press"}},
+      {IDC_PICSUNSPEC, {L"Sun Specular", kButton, L"255 255 255", L"", L"Press"}},
+      {IDC_PICAMBCOL, {L"Ambient Colour", kButton, L"40 40 60", L"", L"Press"}},
+      {IDC_PICTERRAMBCOL, {L"Terrain Ambient Colour", kButton, L"60 60 80", L"", L"Press"}},
+      {IDC_TXTSUNINC, {L"Sun Inclination", kText, L"50", L"Strength of Light", L""}},
+      {IDC_TXTSUNROT, {L"Sun Rotation", kText, L"180", L"Number Between 0 & 360", L""}},
+      {IDC_CMDSAVE, {L"Save", kButton, L"", L"", L"Press"}},
+  };
+  for (const auto& [id, heard] : controls) EXPECT_EQ(Ask(Item(id)), heard) << id;
+
+  // Its default action opens the chooser on the swatch's colour, as a click does.
+  IAccessible* swatch = Accessible(Item(IDC_PICAMBCOL));
+  ASSERT_TRUE(swatch);
+  dialogs_.colourAnswers = {0x123456};
+  EXPECT_EQ(swatch->accDoDefaultAction(Self()), S_OK);
+  swatch->Release();
+  PumpMessages(window_.get());
+  EXPECT_EQ(dialogs_.colourRequests, std::vector<lightset::ColourRef>{0x3C2828});
+  EXPECT_EQ(Ask(Item(IDC_PICAMBCOL)).value, L"86 52 18");
+}
+
+class KeyboardTest : public RealDialogsTest {
+ protected:
+  void SetUp() override {
+    RealDialogsTest::SetUp();
+    SetForegroundWindow(MainWindow());
+    Keystroke({});
+  }
+  // Real keys for the control with the focus; what they open is answered.
+  void Keystroke(std::initializer_list<WORD> chord, std::deque<Answer> answers = {}) {
+    Run([&] { PressKeys(chord); }, std::move(answers));
+  }
+  int Focus() const { return GetDlgCtrlID(GetFocus()); }
+  // A real right click on the ambient colour's swatch.
+  void RightClick() const {
+    RECT place;
+    GetWindowRect(Item(IDC_PICAMBCOL), &place);
+    SetCursorPos(place.left + 5, place.top + 5);
+    INPUT clicks[] = {{INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_RIGHTDOWN, 0, 0}}},
+                      {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_RIGHTUP, 0, 0}}}};
+    SendInput(2, clicks, sizeof(INPUT));
+  }
+};
+
+void SetClipboard(const std::wstring& text) {
+  const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  auto* characters = static_cast<wchar_t*>(GlobalLock(data));
+  characters[text.copy(characters, text.size())] = L'\0';
+  GlobalUnlock(data);
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
+}
+
+std::wstring Clipboard() {
+  OpenClipboard(nullptr);
+  const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+  if (data) GlobalUnlock(data);
+  CloseClipboard();
+  return text;
+}
+
+TEST_F(KeyboardTest, TabReachesEveryFieldAndTheSwatchesPressCopyAndPaste) {
+  std::vector<int> order;
+  for (int i = 0; i < 8; ++i) {
+    Keystroke({VK_TAB});
+    order.push_back(Focus());
+  }
+  EXPECT_EQ(order,
+            (std::vector<int>{IDC_PICSUNCOL, IDC_PICAMBCOL, IDC_PICTERRAMBCOL, IDC_PICSUNSPEC,
+                              IDC_TXTSUNINC, IDC_TXTSUNROT, IDC_CMDSAVE, IDC_TXTNAME}));
+
+  // Space and Enter open the chooser on the swatch's colour; a cancel changes nothing.
+  SetFocus(Item(IDC_PICSUNSPEC));
+  Keystroke({VK_SPACE}, {Colour(1, 2, 3)});
+  EXPECT_EQ(shown.colour, 0xFFFFFF);
+  Keystroke({VK_RETURN}, {Keys({VK_ESCAPE})});
+  EXPECT_EQ(Text(IDC_PICSUNSPEC), L"1 2 3");
+  EXPECT_EQ(Focus(), IDC_PICSUNSPEC);
+
+  Keystroke({VK_CONTROL, 'C'});
+  EXPECT_EQ(Clipboard(), L"1 2 3");
+  const std::pair<const wchar_t*, const wchar_t*> pasted[] = {
+      {L"10 20 30", L"10 20 30"},
+      {L"#FF8000", L"255 128 0"},
+      {L"#0a0B0c", L"10 11 12"},
+      {L"1 2", nullptr},
+      {L"256 0 0", nullptr},
+      {L" 1 2 3", nullptr},
+      {L"1  2 3", nullptr},
+      {L"#12345", nullptr},
+      {L"#12345G", nullptr},
+      {L"\xFF11 2 3", nullptr},
+      {L"", nullptr},
+  };
+  for (const auto& [text, colour] : pasted) {
+    const std::wstring before = Text(IDC_PICSUNSPEC);
+    SetClipboard(text);
+    Keystroke({VK_CONTROL, 'V'});
+    EXPECT_EQ(Text(IDC_PICSUNSPEC), colour ? colour : before) << text;
+  }
+}
+
+// The swatch's menu, opened by Shift+F10, the menu key and a right click, runs its three commands;
+// Paste is offered only when the clipboard holds a colour.
+TEST_F(KeyboardTest, TheSwatchMenuChoosesCopiesAndPastes) {
+  bool pasteOffered = true;
+  auto offered = [&pasteOffered](HWND menu) {
+    const auto items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+    pasteOffered = !(GetMenuState(items, IDM_PASTECOLOUR, MF_BYCOMMAND) & MF_GRAYED);
+    return Keys({VK_ESCAPE})(menu);
+  };
+  SetFocus(Item(IDC_PICAMBCOL));
+  Keystroke({VK_SHIFT, VK_F10}, {Keys({VK_DOWN, VK_RETURN}), Colour(7, 8, 9)});
+  EXPECT_EQ(Text(IDC_PICAMBCOL), L"7 8 9");
+  SetClipboard(L"no colour");
+  Keystroke({VK_APPS}, {offered});
+  EXPECT_FALSE(pasteOffered);
+  Keystroke({VK_APPS}, {Keys({VK_DOWN, VK_DOWN, VK_RETURN})});
+  EXPECT_EQ(Clipboard(), L"7 8 9");
+  SetClipboard(L"4 5 6");
+  Run([this] { RightClick(); }, {Keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})});
+  EXPECT_EQ(Text(IDC_PICAMBCOL), L"4 5 6");
+}
+
+// Whenever the window is active again, the focus is back where it was: what is typed next lands
+// in the box that had it.
+TEST_F(KeyboardTest, TheFocusComesBackAfterEveryOtherWindow) {
+  const struct {
+    const char* what;
+    int box;
+    std::function<void()> open;
+    std::deque<Answer> answers;
+  } cases[] = {
+      {"the colour chooser, closed with Esc",
+       IDC_TXTNAME,
+       [this] { RightClick(); },
+       {Keys({VK_DOWN, VK_RETURN}), Keys({VK_ESCAPE})}},
+      {"the numbers-only message",
+       IDC_TXTSUNROT,
+       [] {
+         PressKeys({VK_CONTROL, 'S'});
+       },
+       {Keys({VK_RETURN})}},
+      {"the open dialog and its error",
+       IDC_TXTSUNINC,
+       [] {
+         PressKeys({VK_CONTROL, 'O'});
+       },
+       {FileName(Path("absent.lgt")), Keys({VK_RETURN})}},
+      {"the help window", IDC_TXTNAME, [this] { Command(IDM_HELP); }, {}},
+  };
+  for (const auto& c : cases) {
+    SetValues({L"", L"", L"", L"", L"", L"", L"x"});
+    SetFocus(Item(c.box));
+    Run(c.open, c.answers);
+    if (HelpWindow()) Keystroke({VK_ESCAPE});
+    Keystroke({});
+    TypeText(L"typed");
+    Keystroke({});
+    EXPECT_NE(Text(c.box).find(L"typed"), std::wstring::npos) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace editor_testing
