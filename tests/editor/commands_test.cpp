@@ -1,4 +1,6 @@
 // The main window's commands, with scripted dialogs and real files.
+#include <cstdlib>
+
 #include "editor_fixture.h"
 #include "support/dusk.h"
 #include "support/temp_folder.h"
@@ -88,6 +90,10 @@ TEST_F(CommandsTest, AnsiTextCrossesThroughTheCodePage) {
 // Run with the code page 932 (LC_ALL=ja_JP.UTF-8 under Wine), where some byte sequences are no
 // characters.
 TEST_F(CommandsTest, CodePageTextThatCannotBeShownExactlyIsNamed) {
+  // The run that sets the code page up says so: there a missing code page is a failure.
+  if (std::getenv("KESTRUNE_EXPECT_CODE_PAGE_932")) {
+    ASSERT_EQ(GetACP(), 932u);
+  }
   if (GetACP() != 932) GTEST_SKIP() << "needs the code page 932";
   WriteBytes(folder_ / "a.lgt",
              "LightingSet \"A\x81\"\r\nsuninclination \x82\xA0\r\nsunrotation 7\x81");
