@@ -263,6 +263,46 @@ DWORD KeepIdentity(HANDLE old, HANDLE file) {
                                                                              : GetLastError();
 }
 
+// Gives the new file the old one's named streams (a downloaded file's zone mark, for one); returns
+// 0 or the system's error code. A file system that keeps no streams has none to give. Windows'
+// headers declare neither the stream list's record nor its number, so both are spelled out here.
+DWORD KeepStreams(HANDLE old, HANDLE file) {
+  struct StreamInformation {
+    ULONG NextEntryOffset;
+    ULONG StreamNameLength;
+    LARGE_INTEGER StreamSize, StreamAllocationSize;
+    WCHAR StreamName[1];
+  };
+  constexpr int kFileStreamInformation = 22;
+  std::vector<LONGLONG> list(8192);  // 64 KiB, aligned for the records
+  IO_STATUS_BLOCK status{};
+  if (NtQueryInformationFile(old, &status, list.data(),
+                             static_cast<ULONG>(list.size() * sizeof(LONGLONG)),
+                             static_cast<FILE_INFORMATION_CLASS>(kFileStreamInformation)) < 0 ||
+      status.Information == 0)
+    return ERROR_SUCCESS;
+  const auto* entry = reinterpret_cast<const char*>(list.data());
+  for (;;) {
+    const auto& stream = *reinterpret_cast<const StreamInformation*>(entry);
+    const std::wstring name(stream.StreamName, stream.StreamNameLength / sizeof(wchar_t));
+    if (name != L"::$DATA") {  // the file's own data, which is written anew
+      DWORD error = 0;
+      const Handle from = OpenIn(old, name, GENERIC_READ, kShareAll, FILE_OPEN, error);
+      const Handle to = from ? OpenIn(file, name, GENERIC_WRITE, 0, FILE_CREATE, error) : Handle();
+      if (!to) return error;
+      char buffer[4096];
+      DWORD got = 0, written = 0;
+      do {
+        if (!ReadFile(from.get(), buffer, sizeof buffer, &got, nullptr) ||
+            !WriteFile(to.get(), buffer, got, &written, nullptr))
+          return GetLastError();
+      } while (got > 0);
+    }
+    if (stream.NextEntryOffset == 0) return ERROR_SUCCESS;
+    entry += stream.NextEntryOffset;
+  }
+}
+
 // Renames the open file over name in folder, replacing what is there. The system's rename by a
 // name relative to a folder held open is the native one; Windows' headers declare neither it nor
 // its record, so both are spelled out here.
@@ -328,6 +368,8 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
       return abandon(reason == ERROR_INVALID_OWNER ? std::string("cannot save: ") + kOtherOwner
                                                    : "cannot keep its permissions",
                      reason);
+    if (const DWORD reason = KeepStreams(place->file.get(), file.get()))
+      return abandon("cannot keep its named streams", reason);
     place->file = Handle();  // a file still open cannot be renamed over
   }
   DWORD written = 0;
@@ -360,7 +402,7 @@ class Descriptor {
     Descriptor gone(std::exchange(descriptor_, other.release()));
     return *this;
   }
-  explicit operator bool() const { return descriptor_ >= 0; }
+  explicit operator bool() const { return descriptor_ != -1; }
   int get() const { return descriptor_; }
   int release() { return std::exchange(descriptor_, -1); }
 
@@ -400,11 +442,10 @@ std::optional<Place> Resolve(const FileName& target, std::string& failure) {
     if (const Descriptor probe(openat(at.get(), name.c_str(), O_PATH | O_CLOEXEC));
         !probe && errno != ENOENT)
       break;
-    std::string link(PATH_MAX, '\0');
-    const ssize_t length = readlinkat(at.get(), name.c_str(), link.data(), link.size());
+    char link[PATH_MAX];
+    const ssize_t length = readlinkat(at.get(), name.c_str(), link, sizeof link);
     if (length < 0) break;
-    link.resize(static_cast<std::size_t>(length));
-    std::tie(folder, name) = Split(link);
+    std::tie(folder, name) = Split(std::string(link, static_cast<std::size_t>(length)));
     at = Descriptor(openat(at.get(), folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!at) break;
   }
@@ -486,7 +527,7 @@ class Temporary {
   Temporary(int folder, bool unnamed) : folder_(folder) {
     if (unnamed) {
       file_ = Descriptor(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
-      if (file_ || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
+      if (file_) return;  // else not on this file system; a named file fails as this one did
     }
     Name([this](const std::string& name) {
       file_ =
@@ -583,12 +624,15 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
     if (fsync(file) != 0) return "cannot flush to disk: " + ErrnoReason(errno);
     return std::nullopt;
   };
-  auto temporary = std::make_unique<Temporary>(folder, true);
-  if (auto failed = write(*temporary)) return Failure(target, *failed);
-  if (!temporary->Named() && temporary->Name() != 0) {
-    // Naming an unnamed file needs /proc or a privilege: without them, write a named one.
-    temporary = std::make_unique<Temporary>(folder, false);
+  // An unnamed file first; naming it needs /proc or a privilege, and without them (ENOENT) a named
+  // one is written instead.
+  std::unique_ptr<Temporary> temporary;
+  for (const bool unnamed : {true, false}) {
+    temporary = std::make_unique<Temporary>(folder, unnamed);
     if (auto failed = write(*temporary)) return Failure(target, *failed);
+    const int error = temporary->Named() ? 0 : temporary->Name();
+    if (error == 0) break;
+    if (error != ENOENT) return Failure(target, "cannot name the new file: " + ErrnoReason(error));
   }
   if (const int error = temporary->Close())
     return Failure(target, "cannot close: " + ErrnoReason(error));

@@ -124,9 +124,7 @@ std::string Message(const LineFailure& failure) {
 }
 
 std::size_t LeadingBlanks(std::string_view text) {
-  std::size_t blanks = 0;
-  while (blanks < text.size() && text[blanks] == ' ') ++blanks;
-  return blanks;
+  return std::min(text.find_first_not_of(' '), text.size());
 }
 
 Parsed<std::string_view> ExtractQuotedName(std::string_view text, const Field& field) {
@@ -272,7 +270,6 @@ std::optional<LineFailure> ReadLine(PaddedText CurrentLine, std::size_t line,
 class LineReader {
  public:
   void Feed(const Piece& piece) {
-    if (error_) return;
     const PaddedText bytes = piece.Bytes();
     const std::size_t size = bytes.text().size();
     std::size_t start = 0;
@@ -383,10 +380,10 @@ class LineReader {
   std::array<Pending, kFieldCount> pending_{};
   std::optional<LoadError> error_;
   std::string kept_;            // the line being kept, without its leading blanks
-  bool inLine_ = false;         // a line began in an earlier piece
-  bool skipping_ = false;       // ...and names no field
+  bool inLine_{};               // a line began in an earlier piece
+  bool skipping_{};             // ...and names no field
   std::size_t lineNumber_ = 0;  // lines read so far
-  bool afterCarriageReturn_ = false;
+  bool afterCarriageReturn_{};
 };
 
 }  // namespace
