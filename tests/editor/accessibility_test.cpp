@@ -9,20 +9,6 @@
 namespace editor_testing {
 namespace {
 
-struct Heard {
-  std::wstring name;
-  long role;
-  std::wstring value, description, action;
-  bool operator==(const Heard&) const = default;
-};
-
-void PrintTo(const Heard& heard, std::ostream* out) {
-  *out << testing::PrintToString(heard.name) << " role " << heard.role << " value "
-       << testing::PrintToString(heard.value) << " description "
-       << testing::PrintToString(heard.description) << " action "
-       << testing::PrintToString(heard.action);
-}
-
 VARIANT Self() {
   VARIANT self{};
   self.vt = VT_I4;
@@ -38,49 +24,60 @@ IAccessible* Accessible(HWND control) {
   return object;
 }
 
-Heard Ask(HWND control) {
+// What a screen reader hears of a control: its name, role, value, description and default action.
+std::wstring Ask(HWND control) {
   IAccessible* object = Accessible(control);
-  if (!object) return {};
+  if (!object) return L"no object";
   const VARIANT self = Self();
+  std::wstring heard;
   auto text = [&](auto question) {
     BSTR answer = nullptr;
     (object->*question)(self, &answer);
-    std::wstring heard = answer ? answer : L"";
+    heard += std::wstring(answer ? answer : L"") + L"|";
     SysFreeString(answer);
-    return heard;
   };
   VARIANT role{};
   object->get_accRole(self, &role);
-  Heard heard{text(&IAccessible::get_accName), role.lVal, text(&IAccessible::get_accValue),
-              text(&IAccessible::get_accDescription), text(&IAccessible::get_accDefaultAction)};
+  text(&IAccessible::get_accName);
+  heard += std::to_wstring(role.lVal) + L"|";
+  text(&IAccessible::get_accValue);
+  text(&IAccessible::get_accDescription);
+  text(&IAccessible::get_accDefaultAction);
   object->Release();
   return heard;
 }
 
 TEST_F(EditorTest, EachControlTellsAScreenReaderWhatItIs) {
   SetValues(kDuskValues);
-  constexpr long kText = ROLE_SYSTEM_TEXT, kButton = ROLE_SYSTEM_PUSHBUTTON;
-  const std::pair<int, Heard> controls[] = {
-      {IDC_TXTNAME, {L"Name of Light Setting", kText, L"Dusk", L"", L""}},
-      {IDC_PICSUNCOL, {L"Sun Colour", kButton, L"255 200 150", L"", L"Press"}},
-      {IDC_PICSUNSPEC, {L"Sun Specular", kButton, L"255 255 255", L"", L"Press"}},
-      {IDC_PICAMBCOL, {L"Ambient Colour", kButton, L"40 40 60", L"", L"Press"}},
-      {IDC_PICTERRAMBCOL, {L"Terrain Ambient Colour", kButton, L"60 60 80", L"", L"Press"}},
-      {IDC_TXTSUNINC, {L"Sun Inclination", kText, L"50", L"Strength of Light", L""}},
-      {IDC_TXTSUNROT, {L"Sun Rotation", kText, L"180", L"Number Between 0 & 360", L""}},
-      {IDC_CMDSAVE, {L"Save", kButton, L"", L"", L"Press"}},
+  // Roles: 42 editable text, 43 push button.
+  const std::pair<int, const wchar_t*> controls[] = {
+      {IDC_TXTNAME, L"Name of Light Setting|42|Dusk|||"},
+      {IDC_PICSUNCOL, L"Sun Colour|43|255 200 150||Press|"},
+      {IDC_PICSUNSPEC, L"Sun Specular|43|255 255 255||Press|"},
+      {IDC_PICAMBCOL, L"Ambient Colour|43|40 40 60||Press|"},
+      {IDC_PICTERRAMBCOL, L"Terrain Ambient Colour|43|60 60 80||Press|"},
+      {IDC_TXTSUNINC, L"Sun Inclination|42|50|Strength of Light||"},
+      {IDC_TXTSUNROT, L"Sun Rotation|42|180|Number Between 0 & 360||"},
+      {IDC_CMDSAVE, L"Save|43|||Press|"},
   };
   for (const auto& [id, heard] : controls) EXPECT_EQ(Ask(Item(id)), heard) << id;
 
-  // Its default action opens the chooser on the swatch's colour, as a click does.
-  IAccessible* swatch = Accessible(Item(IDC_PICAMBCOL));
-  ASSERT_TRUE(swatch);
-  dialogs_.colourAnswers = {0x123456};
-  EXPECT_EQ(swatch->accDoDefaultAction(Self()), S_OK);
-  swatch->Release();
-  PumpMessages(window_.get());
-  EXPECT_EQ(dialogs_.colourRequests, std::vector<lightset::ColourRef>{0x3C2828});
-  EXPECT_EQ(Ask(Item(IDC_PICAMBCOL)).value, L"86 52 18");
+  // A swatch's default action opens the chooser on its colour, as a click does; a cancel keeps it.
+  dialogs_.colourAnswers = {0x123456, -1, 0x123456, -1};
+  for (const int id : {IDC_PICSUNCOL, IDC_PICSUNSPEC, IDC_PICAMBCOL, IDC_PICTERRAMBCOL}) {
+    for (int press = 0; press < 2; ++press) {
+      IAccessible* swatch = Accessible(Item(id));
+      ASSERT_TRUE(swatch);
+      EXPECT_EQ(swatch->accDoDefaultAction(Self()), S_OK);
+      swatch->Release();
+      PumpMessages(window_.get());
+    }
+    EXPECT_EQ(Text(id), L"86 52 18");
+    dialogs_.colourAnswers = {0x123456, -1};
+  }
+  EXPECT_EQ(dialogs_.colourRequests,
+            (std::vector<lightset::ColourRef>{0x96C8FF, 0x123456, 0xFFFFFF, 0x123456, 0x3C2828,
+                                              0x123456, 0x503C3C, 0x123456}));
 }
 
 class KeyboardTest : public RealDialogsTest {
@@ -140,6 +137,7 @@ TEST_F(KeyboardTest, TabReachesEveryFieldAndTheSwatchesPressCopyAndPaste) {
   SetFocus(Item(IDC_PICSUNSPEC));
   Keystroke({VK_SPACE}, {Colour(1, 2, 3)});
   EXPECT_EQ(shown.colour, 0xFFFFFF);
+  EXPECT_TRUE(shown.colourFullyOpen);
   Keystroke({VK_RETURN}, {Keys({VK_ESCAPE})});
   EXPECT_EQ(Text(IDC_PICSUNSPEC), L"1 2 3");
   EXPECT_EQ(Focus(), IDC_PICSUNSPEC);

@@ -140,49 +140,6 @@ TEST_F(CommandsTest, SaveProposesTheNameAsAFileNameMayHoldIt) {
   }
 }
 
-TEST_F(CommandsTest, OpenAppliesTheFileAndKeepsWhatItDoesNotMention) {
-  SetValues(kDuskValues);
-  WriteBytes(folder_ / "partial.lgt",
-             "  suncolour 1.9 2 300\r\nsunrotation  45 \r\nLightingSet x \"Night\" y\n");
-  Command(IDM_OPEN);  // no answer scripted: the dialog is cancelled and nothing changes
-  EXPECT_EQ(Values(), kDuskValues);
-  dialogs_.openAnswers = {Path("partial.lgt")};
-  Command(IDM_OPEN);
-  EXPECT_EQ(dialogs_.openRequests, std::vector<std::wstring>(2, L"Open LGT|*.Lgt"));
-  EXPECT_EQ(Values(), (std::vector<std::wstring>{L"Night", L"1 2 255", L"255 255 255", L"40 40 60",
-                                                 L"60 60 80", L"50", L"45"}));
-  EXPECT_TRUE(dialogs_.messages.empty());
-}
-
-TEST_F(CommandsTest, SwatchesPickAColourOrKeepTheirsOnCancel) {
-  for (const int swatch : {IDC_PICSUNCOL, IDC_PICSUNSPEC, IDC_PICAMBCOL, IDC_PICTERRAMBCOL}) {
-    dialogs_.colourAnswers = {0x123456, -1};
-    ClickSwatch(swatch);
-    EXPECT_EQ(Text(swatch), L"86 52 18");
-    ClickSwatch(swatch);
-    EXPECT_EQ(SwatchColour(swatch), 0x123456) << "cancel keeps the colour";
-    EXPECT_EQ(dialogs_.colourRequests.back(), 0x123456) << "the chooser starts at the colour";
-  }
-  EXPECT_EQ(dialogs_.colourRequests.size(), 8u);
-}
-
-TEST_F(CommandsTest, ShortcutsWorkFromAnyControl) {
-  SetValues(kDuskValues);
-  dialogs_.saveAnswers = {Path("viaKey")};
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = 0x80;
-  SetKeyboardState(keys);
-  for (const auto& [key, from] : {std::pair{'S', IDC_TXTSUNROT}, std::pair{'O', IDC_PICAMBCOL}}) {
-    MSG message{Item(from), WM_KEYDOWN, static_cast<WPARAM>(key), 0, 0, {}};
-    EXPECT_TRUE(window_->PreTranslateMessage(message));
-  }
-  keys[VK_CONTROL] = 0;
-  SetKeyboardState(keys);
-  EXPECT_EQ(ReadBytes(folder_ / "viaKey.lgt"), kDuskFile);
-  EXPECT_EQ(dialogs_.openRequests.size(), 1u);
-}
-
 TEST_F(EditorTest, HelpOpensOneWindowAndTheProgramEndsWithItsLastWindow) {
   Command(IDM_HELP);
   HWND first = HelpWindow();

@@ -6,7 +6,6 @@
 #include <functional>
 #include <utility>
 
-#include "editor/command_line.h"
 #include "editor_fixture.h"
 #include "support/temp_folder.h"
 
@@ -16,24 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testing_support;
 using namespace std::string_literals;
-
-TEST(FilesToOpen, SplitsTheCommandLineAsWindowsDoes) {
-  std::wstring here(GetCurrentDirectoryW(0, nullptr), L'\0');
-  here.resize(GetCurrentDirectoryW(static_cast<DWORD>(here.size()), here.data()));
-  if (!here.ends_with(L'\\')) here += L'\\';
-  const std::wstring longPath =
-      L"C:\\" + std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b') + L".lgt";
-  const std::pair<std::wstring, std::vector<std::wstring>> cases[] = {
-      {L"\"C:\\Program Files\\Kestrune Light Editor.exe\"", {}},
-      {L"editor.exe \"C:\\my sets\\\x00E9t\x00E9 \x6625.lgt\"",
-       {L"C:\\my sets\\\x00E9t\x00E9 \x6625.lgt"}},
-      {L"editor.exe dusk.lgt", {here + L"dusk.lgt"}},
-      {L"editor.exe " + longPath, {longPath}},
-      {L"editor.exe a.lgt \"C:\\b c.lgt\"", {here + L"a.lgt", L"C:\\b c.lgt"}},
-  };
-  for (const auto& [commandLine, files] : cases)
-    EXPECT_EQ(editor::FilesToOpen(commandLine.c_str()), files) << commandLine;
-}
 
 // A drop as Explorer makes it: a DROPFILES header and the paths, each ending in NUL, then a NUL.
 HDROP MakeDrop(const std::vector<std::wstring>& paths) {
@@ -147,6 +128,7 @@ TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
       EXPECT_EQ(ReadBytes(old), "old bytes");
       EXPECT_EQ(Run(kSaveDialog, {old.wstring()}), std::vector<std::wstring>{}) << "the next save";
       EXPECT_EQ(Run(kOpenDialog, {old.wstring()}), std::vector<std::wstring>{}) << "the next open";
+      EXPECT_EQ(dialogs_.openRequests.back(), L"Open LGT|*.Lgt");
     }
   }
   for (const HANDLE server : servers) CloseHandle(server);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The built lgt run as a script runs it, natively or (lgt.exe) under Wine: what only a real
-# process shows. Usage: lgt_process.sh LGT [--no-memory-limit]
+# process shows, and the links and special files of the host, which a Windows program cannot make.
+# Usage: lgt_process.sh LGT [--no-memory-limit]
 set -u
 program=$1
 folder=$(mktemp -d)
@@ -56,6 +57,44 @@ check "read into a full disk fails" full read "$at/café.lgt"
 check "--help into a full disk fails" full --help
 check "--version into a full disk fails" full --version
 
+# Saves through links and onto special files, which a Windows program cannot make itself.
+written() {  # written NAME MESSAGE: a write of NAME is refused with MESSAGE
+  refused "$2" lgt write "$at/$1" --name New --sun-inclination 1 --sun-rotation 2
+}
+mkdir "$folder/real"
+printf 'old\r\n' >"$folder/real/orig.lgt"
+ln -s real/orig.lgt "$folder/link.lgt"
+ln -s "$folder/link.lgt" "$folder/link-to-link.lgt"
+links=(link.lgt link-to-link.lgt) replaced=("$folder/real/orig.lgt")
+if [[ $program != *.exe ]]; then  # Windows cannot follow a link to nothing: natively, it is
+  ln -s real/new.lgt "$folder/dangling.lgt"  # followed to the file it names, which is made
+  links+=(dangling.lgt) replaced+=("$folder/real/new.lgt")
+fi
+for link in "${links[@]}"; do
+  check "save through $link" lgt write "$at/$link" --name New --sun-inclination 1 --sun-rotation 2
+  check "$link is still a link" test -L "$folder/$link"
+done
+for file in "${replaced[@]}"; do
+  check "$file was written" grep -q 'LightingSet "New"' "$file"
+done
+
+printf 'old\r\n' >"$folder/h1.lgt"
+ln "$folder/h1.lgt" "$folder/h2.lgt"
+mkfifo "$folder/fifo.lgt"
+ln -s loop-b.lgt "$folder/loop-a.lgt" && ln -s loop-a.lgt "$folder/loop-b.lgt"
+# A device of the test's own: a save that wrongly went ahead would replace it, not /dev/null.
+device=no
+mknod "$folder/null" c 1 3 2>/dev/null && ln -s null "$folder/device.lgt" && device=yes
+check "a hard link refused" written h2.lgt "other names (hard links)"
+check "a fifo refused" written fifo.lgt "not a regular file"
+[[ $program == *.exe ]] || check "a loop of links refused" written loop-a.lgt "cannot follow the link"
+[ "$device" = no ] || check "a device refused" written device.lgt "not a regular file"
+check "the hard links still share the old text" test "$(cat "$folder/h2.lgt")" = $'old\r'
+check "the fifo is still a fifo" test -p "$folder/fifo.lgt"
+[ "$device" = no ] || check "the device is still a device" test -c "$folder/null"
+check "no temporary file is left" test -z "$(find "$folder" -name '~lgt*')"
+
+
 # Two sets at once: each holds the file from its read to its replace, so neither change is lost.
 printf 'LightingSet "x"\r\nsuninclination 0\r\nsunrotation 0\r\n' >"$folder/both.lgt"
 both() {
@@ -68,6 +107,15 @@ both() {
 }
 check "two sets at once both change the file" both
 
+# A set gives up after ten seconds of another holding the file, and says so.
+if [[ $program != *.exe ]]; then
+  flock "$folder/both.lgt" sleep 12 &
+  sleep 0.5
+  check "a set held off for long says so" refused "another lgt set is changing it" \
+    lgt set "$at/both.lgt" --name late
+  wait
+fi
+
 # On a terminal a name's control bytes are shown escaped; into a pipe they stay exact.
 printf 'LightingSet "\033[2K\033]0;pwned\007"\r\n' >"$folder/spoof.lgt"
 # (Wine's console shows and hides the cursor around each character it writes.)
@@ -78,19 +126,37 @@ check "read into a pipe keeps them" \
   test "$(lgt read "$at/spoof.lgt" | od -An -c | tr -d ' \n')" = 'Name=033[2K033]0;pwned\a\n'
 
 if [[ $program != *.exe ]]; then
-  # A save keeps who may read, write and own the file: its access control list and extended
-  # attributes stay, and a user who may write another user's file may not make it theirs.
+  # A save keeps who may read, write and own the file: its owner and group (as root, another
+  # user's), mode, access control list and extended attributes stay, and a user who may write
+  # another user's file may not make it theirs.
   printf 'LightingSet "x"\r\n' >"$folder/shared.lgt"
-  chmod 600 "$folder/shared.lgt"
+  chmod 640 "$folder/shared.lgt"
+  [ "$(id -u)" -ne 0 ] || chown 65534:65534 "$folder/shared.lgt"
   setfacl -m u:65534:rw "$folder/shared.lgt" && setfattr -n user.note -v kept "$folder/shared.lgt"
-  attributes() { getfacl -c "$1"; getfattr -d "$1"; stat -c %a "$1"; } 2>/dev/null
-  before=$(attributes "$folder/shared.lgt")
-  lgt set "$folder/shared.lgt" --sun-rotation 1 --sun-inclination 2
-  check "a save keeps the access list, attributes and mode" test "$before" = \
-    "$(attributes "$folder/shared.lgt")"
+  setfattr -n user.empty "$folder/shared.lgt"
+  # In a folder whose new files get an access list, one file without a list and one with it.
+  mkdir "$folder/inherits" && printf 'x\r\n' >"$folder/inherits/plain.lgt"
+  setfacl -d -m u:65534:r "$folder/inherits" && printf 'x\r\n' >"$folder/inherits/listed.lgt"
+  attributes() { getfacl -c "$@"; getfattr -d "$@"; stat -c '%u %g %a' "$@"; } 2>/dev/null
+  files=("$folder/shared.lgt" "$folder/inherits/plain.lgt" "$folder/inherits/listed.lgt")
+  before=$(attributes "${files[@]}")
+  for file in "${files[@]}"; do lgt set "$file" --sun-rotation 1 --sun-inclination 2; done
+  check "a save keeps the owner, mode, access list and attributes" \
+    test "$before" = "$(attributes "${files[@]}")"
   if [ "$(id -u)" -eq 0 ]; then
     as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
     chmod 755 "$folder"
+    chown 0:0 "$folder/shared.lgt"
+    # What a plain write would refuse: a file in a read-only folder, another user's file that the
+    # user may only read (in the user's own folder).
+    mkdir "$folder/read-only" "$folder/own" && chown 65534 "$folder/own"
+    cp "$folder/shared.lgt" "$folder/read-only/a.lgt" && chmod 666 "$folder/read-only/a.lgt"
+    chmod 555 "$folder/read-only" && cp "$folder/shared.lgt" "$folder/own/roots.lgt"
+    for file in read-only/a.lgt own/roots.lgt; do
+      check "$file is refused" refused "Permission denied" \
+        as_nobody "$program" write "$folder/$file" --sun-inclination 1 --sun-rotation 2
+      check "and stays as it was" cmp "$folder/shared.lgt" "$folder/$file"
+    done
     mkdir -m 775 "$folder/group" && chgrp 65534 "$folder/group" "$folder/shared.lgt"
     cp -p "$folder/shared.lgt" "$folder/group/theirs.lgt" && chmod 664 "$folder/group/theirs.lgt"
     cp -p "$folder/group/theirs.lgt" "$folder/theirs.before"
@@ -103,6 +169,20 @@ if [[ $program != *.exe ]]; then
       setpriv --reuid=65534 --regid=65534 --clear-groups '$program' write '$folder/group/new.lgt' \
         --sun-inclination 1 --sun-rotation 2"
     check "and leaves no temporary file" test "$(ls "$folder/group")" = "$(printf 'new.lgt\ntheirs.lgt')"
+    # A real full disk: a file system of 12 KiB, filled.
+    full_disk() {
+      mkdir "$folder/tiny" && mount -t tmpfs -o size=12k none "$folder/tiny" &&
+        cp "$folder/theirs.before" "$folder/tiny/a.lgt" &&
+        { dd if=/dev/zero of="$folder/tiny/fill" bs=1k count=100 2>/dev/null; true; } &&
+        refused "cannot write: No space left on device" \
+          "$program" set "$folder/tiny/a.lgt" --sun-inclination 1 --sun-rotation 2 &&
+        cmp -s "$folder/theirs.before" "$folder/tiny/a.lgt" &&
+        test "$(ls "$folder/tiny")" = "$(printf 'a.lgt\nfill')"
+    }
+    export -f full_disk refused
+    export folder program
+    check "a save onto a full disk says so and changes nothing" unshare -m bash -c full_disk
+
     # A link in a world-writable sticky folder that another user made is followed only where the
     # system would follow it (fs.protected_symlinks): here it would not.
     protected=$(cat /proc/sys/fs/protected_symlinks)

@@ -31,20 +31,6 @@ TEST(WriteLightFile, WritesTheFifteenLinesExactlyOverWhatWasThere) {
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Dusk.lgt"});
 }
 
-TEST(WriteLightFile, WritesValuesAsTheyAreWithoutTrimming) {
-  LightSetting setting = kDusk;
-  setting.Name = "";
-  setting.SunInclination = " 45";
-  setting.SunRotation = "4.5E1 ";
-  const std::string text = LightFileText(setting);
-  EXPECT_NE(text.find("\r\nLightingSet \"\"\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\r\nsuninclination  45\r\n"), std::string::npos);
-  EXPECT_TRUE(text.ends_with("\r\n sunrotation 4.5E1 \r\n"));
-  setting.Name = "caf\xE9 \\ \t 100%";  // ANSI bytes, backslash and tab go through untouched
-  EXPECT_NE(LightFileText(setting).find("LightingSet \"caf\xE9 \\ \t 100%\"\r\n"),
-            std::string::npos);
-}
-
 TEST(WriteLightFile, RefusesValuesThatWouldNotReadBack) {
   const struct {
     std::string LightSetting::*field;

@@ -16,6 +16,7 @@ TEST(IsNumeric, AcceptsSignedDecimalsWithExponentAndSurroundingBlanksOnly) {
     EXPECT_FALSE(IsNumeric(text)) << '"' << text << '"';
   }
   EXPECT_FALSE(IsNumeric(std::string_view("5\0", 2)));
+  EXPECT_TRUE(IsNumeric(std::string_view("5e", 1))) << "nothing past the text is read";
 }
 
 }  // namespace
