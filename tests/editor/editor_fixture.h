@@ -86,7 +86,6 @@ class EditorTest : public ::testing::Test {
   void Command(int id) const { SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
   void ClickButton(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
   void ClickSwatch(int id) const;
-  lightset::ColourRef SwatchColour(int id) const { return editor::GetSwatchColour(Item(id)); }
   // The seven values as the window shows them: the name, the swatches' colours as "R G B" in the
   // file's order, and the two numbers.
   std::vector<std::wstring> Values() const;

@@ -103,7 +103,6 @@ TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
       {opens, [&] { return std::vector{pipe()}; }, before, notOpened + pipe() + L": cannot open: not a regular file"},
       {opens, [&] { return std::vector{Path("long.lgt")}; }, before,
        notOpened + Path("long.lgt") + L"\nLine 2: the sun inclination holds 32768 characters; its box takes at most 32767"},
-      {opens, [&] { return std::vector{Path("absent.lgt")}; }, before, notOpened + Path("absent.lgt") + L": cannot open: "},
       {opens, [&] { return std::vector{Path("broken.lgt")}; }, before, notOpened + Path("broken.lgt") + L"\nLine 2: sun colour: the green number is missing"},
       {opens, [&] { return std::vector{folder_.path().wstring()}; }, before, notOpened + folder_.path().wstring() + L": cannot open: it is a folder, not a file"},
       {opens, [&] { return std::vector{held()}; }, before, notOpened + old.wstring() + L": cannot open: "},

@@ -18,8 +18,7 @@ struct Control {
   const wchar_t* windowClass;
   const wchar_t* text;  // nullptr: not checked (a swatch shows its colour)
   RECT pixelsAt96;      // left, top, width, height
-  int fontHundredths;   // 0: no font of its own
-  int weight;
+  int fontHundredths;   // 0: no font of its own; else regular weight
 };
 
 constexpr const wchar_t* kSwatch = L"KestruneColourSwatch";
@@ -27,21 +26,21 @@ constexpr const wchar_t* kSwatch = L"KestruneColourSwatch";
 // clang-format off
 // In creation order, which is the tab order.
 const Control kMainControls[] = {
-    {IDC_TXTNAME, L"Edit", L"", {200, 16, 121, 25}, 975, FW_NORMAL},
-    {IDC_LABEL1, L"Static", L"Name of Light Setting:", {24, 16, 177, 25}, 1200, FW_NORMAL},
-    {IDC_LABEL2, L"Static", L"Sun Colour:", {24, 56, 89, 25}, 1200, FW_NORMAL},
-    {IDC_PICSUNCOL, kSwatch, L"255 255 255", {200, 48, 41, 41}, 0, 0},
-    {IDC_PICAMBCOL, kSwatch, L"255 255 255", {200, 144, 41, 41}, 0, 0},
-    {IDC_LABEL3, L"Static", L"Ambient Colour:", {24, 152, 121, 25}, 1200, FW_NORMAL},
-    {IDC_LABEL4, L"Static", L"Terrain Ambient Colour:", {24, 200, 169, 25}, 1200, FW_NORMAL},
-    {IDC_PICTERRAMBCOL, kSwatch, L"255 255 255", {200, 192, 41, 41}, 0, 0},
-    {IDC_LABEL5, L"Static", L"Sun Inclination:", {24, 240, 121, 25}, 1200, FW_NORMAL},
-    {IDC_LABEL6, L"Static", L"Sun Rotation:", {24, 280, 113, 25}, 1200, FW_NORMAL},
-    {IDC_LABEL7, L"Static", L"Sun Specular:", {24, 104, 121, 25}, 1200, FW_NORMAL},
-    {IDC_PICSUNSPEC, kSwatch, L"255 255 255", {200, 96, 41, 41}, 0, 0},
-    {IDC_TXTSUNINC, L"Edit", L"", {200, 240, 121, 25}, 975, FW_NORMAL},
-    {IDC_TXTSUNROT, L"Edit", L"", {200, 280, 121, 25}, 975, FW_NORMAL},
-    {IDC_CMDSAVE, L"Button", L"Save", {128, 328, 97, 33}, 825, FW_NORMAL},
+    {IDC_TXTNAME, L"Edit", L"", {200, 16, 121, 25}, 975},
+    {IDC_LABEL1, L"Static", L"Name of Light Setting:", {24, 16, 177, 25}, 1200},
+    {IDC_LABEL2, L"Static", L"Sun Colour:", {24, 56, 89, 25}, 1200},
+    {IDC_PICSUNCOL, kSwatch, L"255 255 255", {200, 48, 41, 41}, 0},
+    {IDC_PICAMBCOL, kSwatch, L"255 255 255", {200, 144, 41, 41}, 0},
+    {IDC_LABEL3, L"Static", L"Ambient Colour:", {24, 152, 121, 25}, 1200},
+    {IDC_LABEL4, L"Static", L"Terrain Ambient Colour:", {24, 200, 169, 25}, 1200},
+    {IDC_PICTERRAMBCOL, kSwatch, L"255 255 255", {200, 192, 41, 41}, 0},
+    {IDC_LABEL5, L"Static", L"Sun Inclination:", {24, 240, 121, 25}, 1200},
+    {IDC_LABEL6, L"Static", L"Sun Rotation:", {24, 280, 113, 25}, 1200},
+    {IDC_LABEL7, L"Static", L"Sun Specular:", {24, 104, 121, 25}, 1200},
+    {IDC_PICSUNSPEC, kSwatch, L"255 255 255", {200, 96, 41, 41}, 0},
+    {IDC_TXTSUNINC, L"Edit", L"", {200, 240, 121, 25}, 975},
+    {IDC_TXTSUNROT, L"Edit", L"", {200, 280, 121, 25}, 975},
+    {IDC_CMDSAVE, L"Button", L"Save", {128, 328, 97, 33}, 825},
 };
 // clang-format on
 
@@ -81,7 +80,7 @@ void ExpectLayout(HWND window) {
                  &font);
       EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
       EXPECT_EQ(font.lfHeight, -MulDiv(expected.fontHundredths, static_cast<int>(dpi), 7200));
-      EXPECT_EQ(font.lfWeight, expected.weight);
+      EXPECT_EQ(font.lfWeight, FW_NORMAL);
     }
     child = GetWindow(child, GW_HWNDNEXT);
   }

@@ -74,15 +74,11 @@ TEST(LgtCommands, DoWhatTheirHelpSays) {
   // clang-format off
   const Case cases[] = {
       // write and read
-      {{"write", "@out.lgt", "--name", "Dusk", "--sun-colour", "255 200 150", "--ambient-colour", "40 40 60", "--terrain-ambient-colour", "60 60 80", "--sun-inclination", "50", "--sun-rotation", "180"}, 0, "", "", "-", dusk},
       {{"read", "@good.lgt"}, 0, "Name=Dusk\nSunColour=255 200 150\nSunSpecular=255 255 255\nAmbientColour=40 40 60\nTerrainAmbientColour=60 60 80\nSunInclination=50\nSunRotation=180\n", ""},
       {{"read", "@hand.lgt"}, 0, "SunColour=255 0 12\nSunInclination=4.5E1\n", ""},
       {{"read", "@bad.lgt"}, 1, "", "@bad.lgt:2: sun colour: the green number \"x\" is not a whole number\n"},
-      {{"read", "@missing.lgt"}, 1, "", "@missing.lgt: cannot open: …"},
-      {{"read", "@folder.lgt"}, 1, "", "@folder.lgt: cannot open: it is a folder, not a file\n"},
       {{"write", "@out.lgt", "--sun-inclination", "4 5"}, 2, "", "@out.lgt: not written: the sun inclination \"4 5\" is not a number\n"},
       {valid({"write", "@out.lgt", "--sun-colour", "256 0 0"}), 2, "", "lgt: --sun-colour: \"256 0 0\"" + badColour},
-      {valid({"write", "@out.lgt", "--sun-specular", "1,2,3"}), 2, "", "lgt: --sun-specular: \"1,2,3\"" + badColour},
       {valid({"write", "@out.lgt", "--name", "a\"b"}), 2, "", "@out.lgt: not written: the name cannot contain a double quote…"},
       {{"write", "@out.lgt", "--sun-inclination", "1", "--sun-rotation", "2", "--name"}, 2, "", "lgt: --name needs a value" + std::string(kUsage)},
       {{"write", "@out.lgt", "--name", "a", "--name", "b"}, 2, "", "lgt: --name is given twice…"},
@@ -91,23 +87,18 @@ TEST(LgtCommands, DoWhatTheirHelpSays) {
       // command-line mistakes
       {{}, 2, "", "lgt: no command given" + std::string(kUsage)},
       {{"frobnicate"}, 2, "", "lgt: unknown command frobnicate" + std::string(kUsage)},
-      {{"-h"}, 2, "", "lgt: unknown command -h" + std::string(kUsage)},
       {{"read"}, 2, "", "lgt: read: wrong number of arguments" + std::string(kUsage)},
-      {{"read", "a", "b"}, 2, "", "lgt: read: wrong number of arguments" + std::string(kUsage)},
       {{"write"}, 2, "", "lgt: write: wrong number of arguments" + std::string(kUsage)},
       {{"read", ""}, 2, "", "lgt: read: the file name is empty" + std::string(kUsage)},
       {valid({"write", ""}), 2, "", "lgt: write: the file name is empty" + std::string(kUsage)},
       {valid({"write", "@out.lgt", "--colour", "1 2 3"}), 2, "", "lgt: unknown option --colour" + std::string(kUsage)},
       {{"--help", "x"}, 2, "", "lgt: --help takes no arguments" + std::string(kUsage)},
-      {{"--version", "x"}, 2, "", "lgt: --version takes no arguments" + std::string(kUsage)},
       {{"--help"}, 0, "Usage: lgt read FILE\n…Exit status: 0 done, 1 a file could not be read…", ""},
       {{"--version"}, 0, "lgt 1.1.0\n", ""},
       // check
-      {{"check", "@good.lgt"}, 0, "@good.lgt: ok\n", ""},
       {{"check", "@good.lgt", "@bad.lgt", "@missing.lgt", "@folder.lgt", "@empty.lgt"}, 1, "@good.lgt: ok\n@empty.lgt: ok\n", "@bad.lgt:2: sun colour: the green number \"x\" is not a whole number\n@missing.lgt: cannot open: …\n@folder.lgt: cannot open: it is a folder, not a file\n5 files, 3 could not be read\n"},
       {{"check", "--", "@good.lgt", "@good.lgt"}, 0, "@good.lgt: ok\n@good.lgt: ok\n", "2 files, 0 could not be read\n"},
       {{"check"}, 2, "", "lgt: check: no file named" + std::string(kUsage)},
-      {{"check", "--all", "@good.lgt"}, 2, "", "lgt: unknown option --all" + std::string(kUsage)},
       {{"check", ""}, 2, "", "lgt: check: a file name is empty" + std::string(kUsage)},
       // set
       {{"set", "@out.lgt", "--sun-rotation", "90"}, 0, "", "", dusk, duskWith("sunrotation 180", "sunrotation 90")},

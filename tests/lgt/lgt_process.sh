@@ -47,15 +47,12 @@ exits() {  # exits N COMMAND...: COMMAND ends with exit status N
   [ $? -eq "$expected" ]
 }
 check "a file that cannot be read ends with 1" exits 1 lgt read "$at/missing.lgt"
-check "a usage mistake ends with 2" exits 2 lgt frobnicate
 
 full() {  # full ARGUMENTS...: output to a full disk ends with 1 and says so
   ! lgt "$@" >/dev/full 2>"$folder/err" &&
     grep -q '^lgt: cannot write to standard output' "$folder/err"
 }
 check "read into a full disk fails" full read "$at/café.lgt"
-check "--help into a full disk fails" full --help
-check "--version into a full disk fails" full --version
 
 # Saves through links and onto special files, which a Windows program cannot make itself.
 written() {  # written NAME MESSAGE: a write of NAME is refused with MESSAGE
@@ -93,7 +90,6 @@ check "the hard links still share the old text" test "$(cat "$folder/h2.lgt")" =
 check "the fifo is still a fifo" test -p "$folder/fifo.lgt"
 [ "$device" = no ] || check "the device is still a device" test -c "$folder/null"
 check "no temporary file is left" test -z "$(find "$folder" -name '~lgt*')"
-
 
 # Two sets at once: each holds the file from its read to its replace, so neither change is lost.
 printf 'LightingSet "x"\r\nsuninclination 0\r\nsunrotation 0\r\n' >"$folder/both.lgt"

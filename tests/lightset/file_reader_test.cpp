@@ -29,8 +29,6 @@ std::string QuoteAt(std::size_t position) {
 }
 
 TEST(ParseLightText, ReadsWhatItRecognisesAndIgnoresTheRest) {
-  const std::string header =
-      "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n";
   const std::string longest = "sunrotation " + std::string(kLongestLine - 12, '7');
   const struct {
     const char* what;
@@ -39,26 +37,18 @@ TEST(ParseLightText, ReadsWhatItRecognisesAndIgnoresTheRest) {
   } cases[] = {
       // clang-format off
       {"empty file", "", ""},
-      {"writer's layout",
-       header + "\r\nLightingSet \"Dusk\"\r\n\r\nsuncolor 255 200 150\r\n\r\nsunspecular 255 255 255\r\n"
-           "\r\nambientcolor 40 40 60\r\n\r\nterrainambientcolor 60 60 80\r\n\r\nsuninclination 50\r\n\r\n sunrotation 180\r\n",
-       "Name=Dusk, SunColour=255 200 150, SunSpecular=255 255 255, AmbientColour=40 40 60, "
-       "TerrainAmbientColour=60 60 80, SunInclination=50, SunRotation=180"},
       {"only the first six characters count", "suncolour 10 20 30", "SunColour=10 20 30"},
       {"several blanks", "   suncolor   10    20   30", "SunColour=10 20 30"},
       {"text behind the third number", "suncolor 10 20 30 40 and more", "SunColour=10 20 30"},
       {"fractions are cut", "suncolor 255.0 128.9 0.5", "SunColour=255 128 0"},
       {"above 255 counts as 255", "sunspecular 300 0 32767", "SunSpecular=255 0 255"},
       {"below 0 counts as 0", "ambientcolor -1 +20 -32768", "AmbientColour=0 20 0"},
-      {"leading zeros", "terrainambientcolor 007 0010 0", "TerrainAmbientColour=7 10 0"},
       {"five digits and more", "suncolor 32767 000000000012 00255.9", "SunColour=255 12 255"},
       {"points, blanks and dropped digits", "suncolor 1.5.x   2.  3.", "SunColour=1 2 3"},
       {"case-sensitive", "lightingset \"a\"\nSunColor 1 2 3\nSUNROTATION 5", ""},
       {"all six characters count", "suncoX 1 2 3\nLightX \"a\"\nsunroX 5\nsuninX 6", ""},
       {"tab before a keyword", "\tsuncolor 1 2 3", ""},
       {"line of blanks and short lines", "     \r\nsun\r\nsunro\r\n", ""},
-      {"comment mark", "\\\\suncolor 1 2 3\r\n \\\\sunrotation 9", ""},
-      {"one backslash is no comment", "\\suncolor 1 2 3", ""},
       {"quoted name", "LightingSet x \"Dusk at sea\" y", "Name=Dusk at sea"},
       {"empty name", "LightingSet \"\"", "Name="},
       {"quote inside the name ends it", "LightingSet \"a\"b\"", "Name=a"},
@@ -66,7 +56,6 @@ TEST(ParseLightText, ReadsWhatItRecognisesAndIgnoresTheRest) {
       {"value trimmed", "suninclination    50   ", "SunInclination=50"},
       {"value not tested", "suninclination abc def", "SunInclination=abc def"},
       {"value empty after one blank", "sunrotation ", "SunRotation="},
-      {"value keyword alone", "sunrotation", "SunRotation="},
       {"six characters that are a keyword", "sunrot\r\nsuninc", "SunInclination=, SunRotation="},
       {"value behind the first blank", "sunrotationXYZ 45", "SunRotation=45"},
       {"last line wins", "sunrotation 1\r\nsunrotation 2", "SunRotation=2"},
@@ -116,7 +105,6 @@ TEST(ParseLightText, StopsAtTheFirstBadLineAndReturnsNothing) {
       {"sign alone", "suncolor - 1 2", 1, "the red number \"-\" is not a whole number"},
       {"exponent", "suncolor 1e2 1 2", 1, "the red number \"1e2\" is not a whole number"},
       {"just too large", "suncolor 0 32768 0", 1, "the green number \"32768\" is out of range"},
-      {"too large", "suncolor 40000 0 0", 1, "sun colour: the red number \"40000\" is out of range"},
       {"too small", "suncolor 0 0 -32769", 1, "the blue number \"-32769\" is out of range"},
       {"huge", "suncolor 0 99999999999999999999 0", 1, "\"99999999999999999999\" is out of range"},
       {"only the first bad line", "suncolor 1 x 3\r\nLightingSet Dusk\r\n", 1, "sun colour: the green number \"x\""},

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <string>
 
-#include "editor/resource.h"
+#include "editor/main_window.h"
+#include "lightset/fields.h"
 #include "wintext/ansi_text.h"
 
 int wmain() {
@@ -20,16 +20,14 @@ int wmain() {
     return 1;
   }
   Sleep(500);  // the file given is opened just after the window is shown
-  // clang-format off
-  const std::pair<const char*, int> fields[] = {
-      {"Name", IDC_TXTNAME}, {"SunColour", IDC_PICSUNCOL}, {"SunSpecular", IDC_PICSUNSPEC},
-      {"AmbientColour", IDC_PICAMBCOL}, {"TerrainAmbientColour", IDC_PICTERRAMBCOL},
-      {"SunInclination", IDC_TXTSUNINC}, {"SunRotation", IDC_TXTSUNROT}};
-  // clang-format on
-  for (const auto& [key, id] : fields) {
-    wchar_t text[256] = L"";
-    GetDlgItemTextW(window, id, text, 256);
-    std::printf("%s=%s\n", key, wintext::ToUtf8(text).c_str());
+  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
+    // Another process's controls give their text only when asked by message.
+    const HWND control = GetDlgItem(window, editor::Main::kFieldControls[i].control);
+    std::wstring text(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)),
+                      L' ');
+    SendMessageW(control, WM_GETTEXT, text.size() + 1, reinterpret_cast<LPARAM>(text.data()));
+    std::printf("%.*s=%s\n", static_cast<int>(lightset::kFields[i].key.size()),
+                lightset::kFields[i].key.data(), wintext::ToUtf8(text).c_str());
   }
   PostMessageW(window, WM_CLOSE, 0, 0);
   return 0;
