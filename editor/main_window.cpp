@@ -178,11 +178,12 @@ void Main::OnCreate() {
     SendMessageW(box, EM_SETLIMITTEXT, kLongestText, 0);
   // A screen reader names each field by its label and reads a box's hint as its description; a
   // swatch is a button that chooses its colour.
-  for (const auto& [id, label] : kFieldControls) {
+  for (const FieldControl& field : kFieldControls) {
+    const int id = field.control;
     const ControlLayout& layout =
         *std::find_if(std::begin(kControls), std::end(kControls),
                       [id](const ControlLayout& c) { return c.id == id; });
-    std::wstring name = WindowText(Control(label));
+    std::wstring name = WindowText(Control(field.label));
     if (name.ends_with(L':')) name.pop_back();
     const bool swatch = layout.windowClass == kColourSwatchClass;
     Describe(Control(id), {std::move(name),

@@ -118,6 +118,7 @@ int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given,
 }
 
 // Writes setting, with the values given, to file as the editor saves it.
+// NOLINTNEXTLINE(performance-unnecessary-value-param): changed through pointers to its members
 int Save(const Argument& file, LightSetting setting, const GivenValues& given, Output& err) {
   for (const auto& [field, value] : given) setting.*field->text = value;
   if (auto failure = lightset::WriteLightFile(file.path, setting)) {

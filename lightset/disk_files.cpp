@@ -490,7 +490,8 @@ std::optional<std::vector<std::pair<std::string, std::string> > > Attributes(int
 int CopyAttributes(int old, int file, std::string& failed) {
   const auto wanted = Attributes(old), had = Attributes(file);
   if (!wanted || !had) return errno;
-  for (const auto& [name, value] : *had) {
+  for (const auto& attribute : *had) {
+    const std::string& name = attribute.first;
     if (std::find_if(wanted->begin(), wanted->end(),
                      [&](const auto& a) { return a.first == name; }) == wanted->end() &&
         fremovexattr(file, name.c_str()) != 0) {
