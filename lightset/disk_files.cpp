@@ -432,7 +432,8 @@ std::optional<Place> Resolve(const FileName& target, std::string& failure) {
     failure = Failure(target, "cannot open its folder: " + ErrnoReason(errno));
     return {};
   }
-  for (int hop = 0; hop < 40; ++hop) {
+  // The system follows at most 40 links in a row: one more look finds what the last names.
+  for (int hop = 0; hop <= 40; ++hop) {
     struct stat status {};
     if (fstatat(at.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISLNK(status.st_mode))
@@ -610,7 +611,7 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
   // Writes the new file; returns why it could not be, or nothing.
   auto write = [&](Temporary& temporary) -> std::optional<std::string> {
     const int file = temporary.file();
-    if (file < 0) return "cannot create a temporary file in its folder: " + ErrnoReason(errno);
+    if (file == -1) return "cannot create a temporary file in its folder: " + ErrnoReason(errno);
     if (old) {
       // Owner first: giving a file away clears the set-id bits that the mode then puts back.
       if (fchown(file, existing.st_uid, existing.st_gid) != 0)
@@ -625,15 +626,13 @@ std::optional<std::string> Replace(const FileName& target, std::string_view byte
     if (fsync(file) != 0) return "cannot flush to disk: " + ErrnoReason(errno);
     return std::nullopt;
   };
-  // An unnamed file first; naming it needs /proc or a privilege, and without them (ENOENT) a named
-  // one is written instead.
+  // An unnamed file first; naming it needs /proc or a privilege, and where it cannot be named a
+  // named one is written instead.
   std::unique_ptr<Temporary> temporary;
   for (const bool unnamed : {true, false}) {
     temporary = std::make_unique<Temporary>(folder, unnamed);
     if (auto failed = write(*temporary)) return Failure(target, *failed);
-    const int error = temporary->Named() ? 0 : temporary->Name();
-    if (error == 0) break;
-    if (error != ENOENT) return Failure(target, "cannot name the new file: " + ErrnoReason(error));
+    if (temporary->Named() || temporary->Name() == 0) break;
   }
   if (const int error = temporary->Close())
     return Failure(target, "cannot close: " + ErrnoReason(error));

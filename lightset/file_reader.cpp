@@ -197,7 +197,7 @@ Parsed<ColourRef> ParseColourTriple(PaddedText line, const Field& field) {
 std::string_view ParseSingleValue(std::string_view text) {
   const std::size_t blank = text.find(' ');
   if (blank == std::string_view::npos) return {};
-  text.remove_prefix(blank + 1);
+  text.remove_prefix(blank);
   text.remove_prefix(LeadingBlanks(text));
   return text.substr(0, text.find_last_not_of(' ') + 1);
 }
