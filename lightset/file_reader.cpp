@@ -323,7 +323,6 @@ class LineReader {
         if (kept_.size() < kKeywordLength) return;
         if (FieldNamedBy(kept_) == kFieldCount) {
           skipping_ = true;
-          kept_.clear();
           return;
         }
       }

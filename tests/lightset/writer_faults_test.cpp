@@ -94,7 +94,7 @@ TEST(WriterFaults, TemporaryNames) {
 #else
   const std::string self = std::to_string(getpid());
 #endif
-  for (int i = 1; i < 256; ++i) {
+  for (int i = 0; i < 255; ++i) {
     char hex[3];
     std::snprintf(hex, sizeof hex, "%02x", i);
     WriteBytes(folder / ("~lgt" + self + "." + hex + ".tmp"), "taken");
@@ -145,7 +145,7 @@ TEST(WriterFaults, AKilledSaveLeavesNoTemporaryFile) {
   TempFolder folder;
   const fs::path target = folder / "a.lgt";
   const std::string big(64 << 20, 'x');
-  for (const int delay : {0, 5, 20, 50, 120}) {
+  for (const int delay : {0, 5, 20, 50, 120, 300, 700}) {
     WriteBytes(target, kOld);
     const pid_t child = fork();
     if (child == 0) {
