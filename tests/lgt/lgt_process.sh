@@ -138,8 +138,9 @@ if [[ $program != *.exe ]]; then
   files=("$folder/shared.lgt" "$folder/inherits/plain.lgt" "$folder/inherits/listed.lgt")
   before=$(attributes "${files[@]}")
   for file in "${files[@]}"; do lgt set "$file" --sun-rotation 1 --sun-inclination 2; done
+  # (and fails where the tools that show them are missing, rather than comparing two blanks)
   check "a save keeps the owner, mode, access list and attributes" \
-    test "$before" = "$(attributes "${files[@]}")"
+    test "$before" = "$(attributes "${files[@]}")" -a "$before" != "${before/user.note}"
   if [ "$(id -u)" -eq 0 ]; then
     as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
     chmod 755 "$folder"
