@@ -103,7 +103,7 @@ TEST(ParseLightText, StopsAtTheFirstBadLineAndReturnsNothing) {
       {"letters", "x\nterrainambientcolor 1 b 3", 2, "terrain ambient colour: the green number \"b\" is not a whole number"},
       {"tab behind a number", "suncolor 1\t2 3", 1, "the red number \"1\\x092\" is not a whole"},
       {"sign alone", "suncolor - 1 2", 1, "the red number \"-\" is not a whole number"},
-      {"exponent", "suncolor 1e2 1 2", 1, "the red number \"1e2\" is not a whole number"},
+      {"a colon, the character after the digits", "suncolor 1:2 1 2", 1, "the red number \"1:2\" is not a whole number"},
       {"just too large", "suncolor 0 32768 0", 1, "the green number \"32768\" is out of range"},
       {"too small", "suncolor 0 0 -32769", 1, "the blue number \"-32769\" is out of range"},
       {"huge", "suncolor 0 -32768000000000000000 0", 1, "\"-32768000000000000000\" is out of range"},
