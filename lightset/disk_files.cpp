@@ -52,8 +52,12 @@ Name TemporaryName(unsigned long process) {
 }
 
 // Another program may hold a file for a moment (a virus scanner, the game, another lgt set): a
-// save or a hold looks again every 10 ms, a save for about a second and a hold for ten.
-constexpr int kSaveTries = 100, kHoldTries = 1000;
+// save or a hold looks again every 10 ms, a save for about a second (on Windows, where a file held
+// open cannot be replaced) and a hold for ten.
+#ifdef _WIN32
+constexpr int kSaveTries = 100;
+#endif
+constexpr int kHoldTries = 1000;
 
 void Pause() {
 #ifdef _WIN32
