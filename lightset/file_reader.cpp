@@ -19,6 +19,7 @@ constexpr std::size_t kReach = 32767;
 constexpr const char* kBeyondReach = "line too long: a scan passed its 32,767th character";
 constexpr const char* kOverLongest = "line too long: more than 1,048,576 characters";
 constexpr const char* kNoMemory = "not enough memory to read the line";
+constexpr const char* kNoMemoryForFile = "not enough memory to read it";
 
 // Text followed in memory by at least kPadding more readable bytes, so that it may be read a
 // word at a time. Only a Piece and the LineReader's kept line make them; any part of one is one
@@ -399,7 +400,7 @@ std::optional<LoadError> ParseLightText(std::string_view bytes, LoadedLightSetti
     reader.Feed(piece);
     return reader.Finish(setting);
   } catch (const std::bad_alloc&) {
-    return LoadError{0, "not enough memory to read it"};
+    return LoadError{0, kNoMemoryForFile};
   }
 }
 
@@ -417,7 +418,7 @@ std::optional<LoadError> LoadLightFile(const FileName& path, LoadedLightSetting&
     } while (piece.Full() && !reader.Failed());
     return reader.Finish(setting);
   } catch (const std::bad_alloc&) {
-    return LoadError{0, "not enough memory to read it"};
+    return LoadError{0, kNoMemoryForFile};
   }
 }
 
