@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "system_library.h"
+#include "window_text.h"
 
 namespace editor {
 namespace {
@@ -76,10 +77,7 @@ class DescribedControl final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
     if (!IsSelf(child) || !description_.textIsValue) return system_->get_accValue(child, value);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control_)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control_, text.data(), static_cast<int>(text.size()))));
-    return Text(text, value);
+    return Text(WindowText(control_), value);
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!IsSelf(child) || !description_.button) return system_->get_accRole(child, role);

@@ -185,12 +185,10 @@ void Main::OnCreate() {
                       [id](const ControlLayout& c) { return c.id == id; });
     std::wstring name = WindowText(Control(field.label));
     if (name.ends_with(L':')) name.pop_back();
+    // A fixed tip is a box's hint; a swatch's tip shows its own text, the colour, its value.
+    const bool hint = layout.tooltip && layout.tooltip != LPSTR_TEXTCALLBACKW;
     const bool swatch = layout.windowClass == kColourSwatchClass;
-    Describe(Control(id), {std::move(name),
-                           swatch           ? L""
-                           : layout.tooltip ? layout.tooltip
-                                            : L"",
-                           swatch, swatch});
+    Describe(Control(id), {std::move(name), hint ? layout.tooltip : L"", swatch, swatch});
   }
   Describe(Control(IDC_CMDSAVE), {L"", L"", true});
   DragAcceptFiles(hwnd_, TRUE);
