@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "lightset/running_under_wine.h"
 #include "system_library.h"
 
 namespace editor {
@@ -46,9 +47,7 @@ std::wstring FilterList(const std::wstring& pattern) {
 // characters: a longer path, typed or started in, crashes the program and loses what the window
 // held. There the dialog starts in a folder it can hold and its name box takes only what fits
 // beside the folder shown; Windows' own dialogs take any length and are left as they are.
-bool DialogsNeedShortPaths() {
-  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+bool DialogsNeedShortPaths() { return lightset::RunningUnderWine(); }
 
 UINT_PTR CALLBACK FitNameToFolder(HWND child, UINT message, WPARAM, LPARAM lParam) {
   if (message != WM_NOTIFY) return 0;

@@ -142,7 +142,7 @@ int Set(const std::vector<Argument>& arguments, Output& err) {
   std::string failure;
   const auto hold = lightset::FileHold::Take(file.path, failure);
   if (!hold) {
-    err << file.display << ": " << failure << '\n';
+    err << failure << '\n';
     return kFailed;
   }
   lightset::LoadedLightSetting loaded;

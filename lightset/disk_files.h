@@ -3,8 +3,9 @@
 // rewritten. Paths of any length work.
 #pragma once
 
-#include <cstdint>
+#include <chrono>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,22 +60,30 @@ std::FILE* OpenForReading(const FileName& path, std::string& failure);
 
 // Holds the regular file at path against every other FileHold of it until destroyed, so that a
 // program that reads a file and writes it back loses no change another such program makes
-// meanwhile. Advisory: a lock on the file (flock; on Windows LockFileEx on a byte far past its
-// end) that programs taking none are not stopped by. A file replaced while waiting is held anew.
+// meanwhile. Advisory: programs that take no hold are not stopped by one.
+//
+// What is held is the file that path, through any links, finally names, whatever path names it.
+// On Linux the hold is a lock on a file "~lgt<16 hex digits>.hold" made beside it for the time
+// of the hold, which only those who may write the file can open, so that a program that may only
+// read the file cannot keep its owner from changing it; a hold left by a process that was killed
+// is taken over. On Windows it is a mutex named after the file's identity on its volume.
 class FileHold {
  public:
-  // Waits up to ten seconds for other holders. Returns nothing and sets failure ("cannot open:
-  // ...", or "another program is changing it") when the file cannot be held.
-  static std::optional<FileHold> Take(const FileName& path, std::string& failure);
+  // Waits up to wait for other holders, however often the file is replaced meanwhile. Returns
+  // nothing and sets failure ("<path>: cannot open: ...", "<path>: cannot hold it: ...", or,
+  // after waiting, "<path>: the file is held by another process; try again") when the file
+  // cannot be held.
+  static std::optional<FileHold> Take(const FileName& path, std::string& failure,
+                                      std::chrono::milliseconds wait = std::chrono::seconds(10));
 
   FileHold(FileHold&& other) noexcept;
-  FileHold& operator=(FileHold&&) = delete;
+  FileHold& operator=(FileHold&& other) noexcept;
   ~FileHold();
 
  private:
-  using Native = std::intptr_t;  // a descriptor, or a HANDLE
-  explicit FileHold(Native file) : file_(file) {}
-  Native file_;
+  struct Held;  // the platform's
+  explicit FileHold(std::unique_ptr<Held> held);
+  std::unique_ptr<Held> held_;
 };
 
 }  // namespace lightset

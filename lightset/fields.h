@@ -26,6 +26,7 @@ struct Field {
   std::string_view option;       // lgt's option for it
   std::string_view key;          // lgt read's key for it
   std::string_view defaultText;  // what a LightSetting holds until it is set
+  bool indented = false;         // the writer begins its line with one blank
 };
 
 // clang-format off
@@ -36,7 +37,7 @@ inline constexpr Field kFields[] = {
     {&LightSetting::AmbientColour,        "ambient colour",         "ambientcolor",        FieldKind::Colour, "--ambient-colour",         "AmbientColour",        kWhite},
     {&LightSetting::TerrainAmbientColour, "terrain ambient colour", "terrainambientcolor", FieldKind::Colour, "--terrain-ambient-colour", "TerrainAmbientColour", kWhite},
     {&LightSetting::SunInclination,       "sun inclination",        "suninclination",      FieldKind::Number, "--sun-inclination",        "SunInclination",       ""},
-    {&LightSetting::SunRotation,          "sun rotation",           "sunrotation",         FieldKind::Number, "--sun-rotation",           "SunRotation",          ""},
+    {&LightSetting::SunRotation,          "sun rotation",           "sunrotation",         FieldKind::Number, "--sun-rotation",           "SunRotation",          "", true},
 };
 // clang-format on
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "error_text.h"
+#include "file_reader.h"
 #include "numeric_text.h"
 
 namespace lightset {
@@ -35,6 +36,18 @@ std::optional<std::string> NameOrColourRefused(const Field& field, const std::st
   return std::nullopt;
 }
 
+// A field's line of the file, without its line end: "suncolor 255 200 150".
+std::string FieldLine(const Field& field, std::string_view value) {
+  std::string line = field.indented ? " " : "";
+  line += field.keyword;
+  line += ' ';
+  if (field.kind == FieldKind::Name)
+    line.append(1, '"').append(value).append(1, '"');
+  else
+    line += value;
+  return line;
+}
+
 }  // namespace
 
 std::optional<Refusal> CheckNumbers(const LightSetting& setting) {
@@ -54,23 +67,20 @@ std::optional<Refusal> CheckLightSetting(const LightSetting& setting) {
     if (auto reason = NameOrColourRefused(field, setting.*field.text))
       return Refusal{&field, std::move(*reason)};
   }
+  // A line the reader would refuse as too long must not be written: the file would not open.
+  for (const Field& field : kFields) {
+    if (FieldLine(field, setting.*field.text).size() - field.indented > kLongestLine)
+      return Refusal{&field, "the " + std::string(field.label) +
+                                 " is longer than a line of a lighting-set file may be: at most "
+                                 "1,048,576 characters with its keyword"};
+  }
   return std::nullopt;
 }
 
 std::string LightFileText(const LightSetting& setting) {
   std::string text = "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n";
-  for (const Field& field : kFields) {
-    text += "\r\n";
-    if (&field == std::end(kFields) - 1) text += ' ';
-    text += field.keyword;
-    text += ' ';
-    const std::string& value = setting.*field.text;
-    if (field.kind == FieldKind::Name)
-      text += '"' + value + '"';
-    else
-      text += value;
-    text += "\r\n";
-  }
+  for (const Field& field : kFields)
+    text += "\r\n" + FieldLine(field, setting.*field.text) + "\r\n";
   return text;
 }
 

@@ -7,7 +7,7 @@
 //   LightingSet "<Name>"
 //   suncolor <SunColour>
 //   ...
-//    sunrotation <SunRotation>      (the last line begins with one blank)
+//    sunrotation <SunRotation>      (a field marked indented begins with one blank)
 // Values are written exactly as held: nothing is trimmed, escaped or reformatted.
 #pragma once
 
@@ -39,7 +39,8 @@ inline constexpr std::string_view kNumbersOnlyTitle = "Numbers Only!";
 // first field refused and why. Refused: a number that is not one (CheckNumbers); a name holding a
 // double quote, CR or LF (the quote would end the name early, a line end would add lines) or
 // longer than 32,766 characters (the reader looks no further for its closing quote); a colour
-// that is not ColourText.
+// that is not ColourText; a value whose line, without its leading blank, would be longer than
+// the reader reads (kLongestLine, file_reader.h).
 [[nodiscard]] std::optional<Refusal> CheckLightSetting(const LightSetting& setting);
 
 // Returns the fifteen lines of the file for a setting, as bytes. Does not check the setting.

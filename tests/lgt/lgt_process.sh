@@ -104,14 +104,35 @@ both() {
 }
 check "two sets at once both change the file" both
 
-# A set gives up after ten seconds of another holding the file, and says so.
-if [[ $program != *.exe ]]; then
-  flock "$folder/both.lgt" sleep 12 &
-  sleep 0.5
-  check "a set held off for long says so" refused "another lgt set is changing it" \
-    lgt set "$at/both.lgt" --name late
-  wait
-fi
+# Fifty at once all land: each waits its turn however often the file is replaced meanwhile.
+fifty() {
+  local pids=() pid
+  for i in $(seq 50); do lgt set "$at/both.lgt" --sun-rotation "$i" 2>>"$folder/err" & pids+=($!); done
+  for pid in "${pids[@]}"; do wait "$pid" || return 1; done
+}
+[[ $program == *.exe ]] || check "fifty sets at once all land" fifty
+
+# A written line the reader would refuse as too long is refused before anything is written;
+# the longest it reads round-trips. Read from either keyword, the value is written after the
+# long one.
+longest=1048576
+long_line() {  # long_line KEYWORD DIGITS: a file whose rotation line holds DIGITS digits
+  { printf 'LightingSet "x"\r\nsuninclination 1\r\n%s ' "$1" && head -c "$2" /dev/zero | tr '\0' 7; } >"$folder/long.lgt"
+}
+# Each file's rotation line is as long as the reader reads: from the short keyword it is refused.
+for keyword in sunrotation sunrot; do
+  long_line "$keyword" $((longest - ${#keyword} - 1))
+  cp "$folder/long.lgt" "$folder/long.before"
+  if [ "$keyword" = sunrotation ]; then
+    check "the longest rotation round-trips" \
+      bash -c "$run set '$at/long.lgt' --name y && $run read '$at/long.lgt' >/dev/null"
+  else
+    check "a rotation that would be written longer is refused" \
+      refused "not written: the sun rotation is longer than" lgt set "$at/long.lgt" --name y
+    check "with exit 2, the file as it was" \
+      bash -c "$run set '$at/long.lgt' --name y 2>/dev/null; [ \$? -eq 2 ] && cmp -s '$folder/long.before' '$folder/long.lgt'"
+  fi
+done
 
 # On a terminal a name's control bytes are shown escaped; into a pipe they stay exact.
 printf 'LightingSet "\033[2K\033]0;pwned\007"\r\n' >"$folder/spoof.lgt"

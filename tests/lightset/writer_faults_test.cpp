@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "lightset/disk_files.h"
 #include "lightset/file_reader.h"
@@ -73,6 +74,31 @@ TEST(WriterFaults, RefusedAndFailedSavesLeaveWhatWasThere) {
   EXPECT_TRUE(fs::is_directory(folder / "a folder.lgt"));
   EXPECT_EQ(ReadBytes(folder / "h1.lgt"), kOld);
   EXPECT_EQ(WriteLightFile(folder / "held.lgt", kNew), std::nullopt) << "once let go";
+}
+
+// A second holder waits for the first, however long, until its own wait ends, and then says so;
+// once let go, the file is held at once, and the hold leaves nothing behind.
+TEST(WriterFaults, AHeldFileWaitsForItsHolder) {
+  TempFolder folder;
+  WriteBytes(folder / "a.lgt", kOld);
+  std::string failure;
+  auto first = std::make_optional(FileHold::Take(folder / "a.lgt", failure));
+  ASSERT_TRUE(*first) << failure;
+  std::optional<FileHold> second;
+  // (Another thread: a Windows mutex lets its own thread in again.)
+  std::thread([&] {
+    second = FileHold::Take(folder / "a.lgt", failure, std::chrono::milliseconds(300));
+  }).join();
+  EXPECT_FALSE(second);
+  EXPECT_NE(failure.find("a.lgt: the file is held by another process"), std::string::npos)
+      << failure;
+  first.reset();
+  std::thread([&] {
+    second = FileHold::Take(folder / "a.lgt", failure, std::chrono::milliseconds(0));
+  }).join();
+  EXPECT_TRUE(second) << failure;
+  second.reset();
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a.lgt"});
 }
 
 // Whatever the target's length, the temporary name is short (and on Windows these paths pass 260
