@@ -41,8 +41,15 @@ void Click(HWND swatch) {
                reinterpret_cast<LPARAM>(swatch));
 }
 
-// A colour in clipboard text: "R G B" as the file writes it, or "#RRGGBB".
+// A colour in clipboard text: "R G B" as the file writes it, or "#RRGGBB", with at most the one
+// line end that many programs add when they copy.
 std::optional<lightset::ColourRef> ColourOfText(std::wstring_view text) {
+  for (const std::wstring_view end : {L"\r\n", L"\n", L"\r"}) {
+    if (text.ends_with(end)) {
+      text.remove_suffix(end.size());
+      break;
+    }
+  }
   auto hex = [&text](std::size_t at) {
     unsigned value = 0;
     for (const wchar_t c : text.substr(at, 2)) {

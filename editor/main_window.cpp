@@ -309,8 +309,11 @@ void Main::Open_Click() {
 }
 
 void Main::OpenFiles(const std::vector<std::wstring>& paths) {
-  // The first that opens is the lighting set; the user is told what became of every other.
+  // The first that opens is the lighting set; the user is told what became of every other, the
+  // first few by name, so that the message fits on the screen however many there were.
+  constexpr std::size_t kNamed = 4;
   std::wstring opened, notOpened;
+  std::size_t notOpenedCount = 0;
   bool failed = false;
   for (const std::wstring& path : paths) {
     std::optional<std::wstring> why;
@@ -324,10 +327,12 @@ void Main::OpenFiles(const std::vector<std::wstring>& paths) {
       opened = path;
       continue;
     }
-    notOpened += L"\n\n" + *why;
+    if (++notOpenedCount <= kNamed) notOpened += L"\n\n" + *why;
     failed = failed || opened.empty();
   }
-  if (notOpened.empty()) return;
+  if (notOpenedCount == 0) return;
+  if (notOpenedCount > kNamed)
+    notOpened += L"\n\nand " + NumberText(notOpenedCount - kNamed) + L" others";
   if (opened.empty()) {
     Tell((paths.size() == 1
               ? std::wstring(L"The lighting set could not be opened")

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "code_page.h"
 #include "lightset/disk_files.h"
 #include "lightset/error_text.h"
 #include "lightset/file_reader.h"
@@ -76,9 +77,10 @@ int Read(const Argument& file, Output& out, Output& err) {
   for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
     const lightset::Field& field = lightset::kFields[i];
     const std::string& value = loaded.values.*field.text;
-    // A name of control bytes must not steer a terminal; a script gets the bytes exactly.
+    // A person reads characters (which the terminal's output shows safely); a script gets the
+    // bytes exactly.
     if (loaded.lines[i])
-      out << field.key << '=' << (out.terminal() ? lightset::Printable(value) : value) << '\n';
+      out << field.key << '=' << (out.terminal() ? FromCodePage(value) : value) << '\n';
   }
   return 0;
 }

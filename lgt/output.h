@@ -11,9 +11,13 @@ namespace lgt {
 class Output {
  public:
   // Text goes to stream; with none it is only held, for text() to give. A terminal is a stream
-  // that a person reads, on which a file's bytes are shown printable.
-  explicit Output(std::FILE* stream = nullptr, bool terminal = false)
-      : stream_(stream), terminal_(terminal) {}
+  // that a person reads: there every character is shown so that none can steer it, since names
+  // and values come from outside. Printable characters stay (those past ASCII only where the
+  // terminal takes UTF-8), a backslash is shown as \\, a line end stays, and everything else (a
+  // control character, a byte that is not UTF-8) is shown as \xNN: the character's code below 256,
+  // else the bytes.
+  explicit Output(std::FILE* stream = nullptr, bool terminal = false, bool utf8 = false)
+      : stream_(stream), terminal_(terminal), utf8_(utf8) {}
 
   Output& operator<<(std::string_view text);
   Output& operator<<(char c) { return *this << std::string_view(&c, 1); }
@@ -29,7 +33,7 @@ class Output {
 
  private:
   std::FILE* stream_;
-  bool terminal_;
+  bool terminal_, utf8_;
   std::string held_;
   bool failed_ = false;
 };

@@ -15,7 +15,8 @@ namespace lgt {
 
 std::vector<Argument> FilesMatching(const Argument& argument) {
   const std::wstring& pattern = argument.path;
-  const std::size_t nameStart = pattern.find_last_of(L"\\/") + 1;  // 0 when there is none
+  // After the last separator, or a drive's colon ("Z:*.lgt": in the current folder of Z:).
+  const std::size_t nameStart = pattern.find_last_of(L"\\/:") + 1;  // 0 when there is none
   const std::wstring_view name = std::wstring_view(pattern).substr(nameStart);
   if (name.find_first_of(L"*?") == std::wstring_view::npos) return {argument};
 

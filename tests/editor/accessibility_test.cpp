@@ -4,6 +4,8 @@
 
 #include <oleacc.h>
 
+#include <cstring>
+
 #include "editor_fixture.h"
 
 namespace editor_testing {
@@ -92,11 +94,16 @@ class KeyboardTest : public RealDialogsTest {
                       {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_RIGHTUP, 0, 0}}}};
     SendInput(2, clicks, sizeof(INPUT));
   }
-  // The clipboard, through the name box's own Copy and Paste.
+  // The clipboard: set as another program sets it, read through the name box's own Paste.
   void SetClipboard(const std::wstring& text) const {
-    Type(IDC_TXTNAME, text);
-    SendMessageW(Item(IDC_TXTNAME), EM_SETSEL, 0, -1);
-    SendMessageW(Item(IDC_TXTNAME), WM_COPY, 0, 0);
+    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(data), text.c_str(), size);
+    GlobalUnlock(data);
+    ASSERT_TRUE(OpenClipboard(MainWindow()));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, data);
+    CloseClipboard();
   }
   std::wstring Clipboard() const {
     Type(IDC_TXTNAME, L"");
@@ -125,15 +132,17 @@ TEST_F(KeyboardTest, TabReachesEveryFieldAndTheSwatchesPressCopyAndPaste) {
 
   Keystroke({VK_CONTROL, 'C'});
   EXPECT_EQ(Clipboard(), L"1 2 3");
-  const std::pair<const wchar_t*, const wchar_t*> pasted[] = {
-      {L"10 20 30", L"10 20 30"}, {L"#FF8000", L"255 128 0"}, {L"#0a0B0c", L"10 11 12"}};
+  const std::pair<const wchar_t*, const wchar_t*> pasted[] = {{L"10 20 30", L"10 20 30"},
+                                                              {L"4 5 6\r\n", L"4 5 6"},
+                                                              {L"#FF8000", L"255 128 0"},
+                                                              {L"#0a0B0c", L"10 11 12"}};
   for (const auto& [text, colour] : pasted) {
     SetClipboard(text);
     Keystroke({VK_CONTROL, 'V'});
     EXPECT_EQ(Text(IDC_PICSUNSPEC), colour) << text;
   }
-  for (const wchar_t* text :
-       {L"1 2", L"256 0 0", L" 1 2 3", L"1  2 3", L"#12345", L"#12345G", L"\xFF11 2 3"}) {
+  for (const wchar_t* text : {L"1 2", L"256 0 0", L" 1 2 3", L"1  2 3", L"1 2 3\r\n\r\n", L"#12345",
+                              L"#12345G", L"\xFF11 2 3"}) {
     SetClipboard(text);
     Keystroke({VK_CONTROL, 'V'});
     EXPECT_EQ(Text(IDC_PICSUNSPEC), L"10 11 12") << text;

@@ -133,5 +133,13 @@ TEST_F(FilesTest, EachWayOpensTheFirstFileAndFailuresChangeNothing) {
   for (const HANDLE server : servers) CloseHandle(server);
 }
 
+// However many files are handed over, the message names a few and counts the rest.
+TEST_F(FilesTest, ManyFilesAreCountedNotListed) {
+  WriteBytes(folder_ / "dusk.lgt", "LightingSet \"Dusk\"\r\n");
+  const std::vector<std::wstring> shown = Run(kCommandLine, std::vector(900, Path("dusk.lgt")));
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].ends_with(L"at a time\n\nand 895 others")) << shown[0].substr(0, 400);
+}
+
 }  // namespace
 }  // namespace editor_testing

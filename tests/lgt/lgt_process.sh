@@ -54,6 +54,16 @@ full() {  # full ARGUMENTS...: output to a full disk ends with 1 and says so
 }
 check "read into a full disk fails" full read "$at/café.lgt"
 
+if [[ $program == *.exe ]]; then
+  # Every path form Windows takes works as a pattern's folder: drive-relative, forward slashes,
+  # the \\?\ form.
+  mkdir "$folder/w" && cp "$folder/expected.lgt" "$folder/w/a.lgt"
+  for pattern in 'Z:*.lgt' "Z:$folder/w/*.lgt" "\\\\?\\Z:$(tr / '\\' <<<"$folder")\\w\\*.lgt"; do
+    check "the pattern $pattern matches" \
+      bash -c "cd '$folder/w' && $run check '$pattern' 2>&1 | grep -q 'a.lgt: ok'"
+  done
+fi
+
 # Saves through links and onto special files, which a Windows program cannot make itself.
 written() {  # written NAME MESSAGE: a write of NAME is refused with MESSAGE
   refused "$2" lgt write "$at/$1" --name New --sun-inclination 1 --sun-rotation 2
@@ -142,6 +152,21 @@ check "read on a terminal escapes control bytes" \
   grep -qF 'Name=\x1B[2K\x1B]0;pwned\x07' "$folder/out"
 check "read into a pipe keeps them" \
   test "$(lgt read "$at/spoof.lgt" | od -An -c | tr -d ' \n')" = 'Name=033[2K033]0;pwned\a\n'
+
+if [[ $program != *.exe ]]; then
+  # On a terminal every byte from outside is shown safely, names in messages too; characters
+  # of the file's code page show as themselves, and a typed "\x1B" cannot pass for an escape.
+  evil=$'evil\e]0;OWNED\a\e[2J'
+  cp "$folder/café.lgt" "$folder/$evil.lgt" && ln -s nothing "$folder/$evil.missing"
+  printf 'LightingSet "D\xe4mmerung \\x1B"\r\n' >"$folder/dusk.lgt"
+  on_terminal() { (cd "$folder" && LC_ALL=C.UTF-8 script -qc "$run $*" /dev/null) | tr -d '\r'; }
+  # shellcheck disable=SC2016
+  for shown in 'check evil*.lgt|evil\x1B]0;OWNED\x07\x1B[2J.lgt: ok' \
+    'check evil*missing|evil\x1B]0;OWNED\x07\x1B[2J.missing: cannot open: No such file or directory' \
+    'read dusk.lgt|Name=Dämmerung \\x1B'; do
+    check "on a terminal, $shown" test "$(on_terminal "${shown%%|*}")" = "${shown#*|}"
+  done
+fi
 
 if [[ $program != *.exe ]]; then
   # A save keeps who may read, write and own the file: its owner and group (as root, another
