@@ -1,38 +1,45 @@
 #include "cli.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <iterator>
 #include <new>
 #include <string_view>
-#include <utility>
-#include <vector>
 
-#include "code_page.h"
-#include "lightset/disk_files.h"
+#include "commands.h"
 #include "lightset/error_text.h"
-#include "lightset/file_reader.h"
-#include "lightset/file_writer.h"
+#include "lightset/fields.h"
 #include "version.h"
-#include "wildcards.h"
 
 namespace lgt {
 namespace {
 
-using lightset::LightSetting;
-
-constexpr int kFailed = 1;
-constexpr int kBadCommand = 2;
-
-constexpr std::string_view kUsage =
-    "Usage: lgt read FILE\n"
-    "       lgt check FILE...\n"
-    "       lgt write FILE [VALUES]\n"
-    "       lgt set FILE [VALUES]\n"
-    "       lgt --help | --version\n"
-    "VALUES: [--name TEXT] [--sun-colour \"R G B\"] [--sun-specular \"R G B\"]\n"
-    "        [--ambient-colour \"R G B\"] [--terrain-ambient-colour \"R G B\"]\n"
-    "        [--sun-inclination NUMBER] [--sun-rotation NUMBER]\n";
+// "Usage: ..." with the value options of the table of fields.
+std::string Usage() {
+  std::string usage =
+      "Usage: lgt read FILE\n"
+      "       lgt read --json FILE...\n"
+      "       lgt check [--json] FILE...\n"
+      "       lgt write FILE [VALUES | --json -]\n"
+      "       lgt set FILE [VALUES | --json -]\n"
+      "       lgt diff [--json] FILE FILE\n"
+      "       lgt completion bash|zsh|fish|powershell\n"
+      "       lgt --help | --version\n"
+      "VALUES:";
+  std::size_t column = usage.size() - usage.rfind('\n') - 1;
+  for (const lightset::Field& field : lightset::kFields) {
+    const std::string option = " [" + std::string(field.option) + " " +
+                               (field.kind == lightset::FieldKind::Colour   ? "\"R G B\""
+                                : field.kind == lightset::FieldKind::Number ? "NUMBER"
+                                                                            : "TEXT") +
+                               "]";
+    if (column + option.size() > 79) {
+      usage += "\n       ";
+      column = 7;
+    }
+    usage += option;
+    column += option.size();
+  }
+  return usage + '\n';
+}
 
 constexpr std::string_view kHelp =
     "Reads and writes Kestrune lighting-set (.lgt) files.\n"
@@ -44,182 +51,81 @@ constexpr std::string_view kHelp =
     "          \"FILE:LINE: message\" on standard error; after more than one file, a last line\n"
     "          \"N files, K could not be read\" on standard error. On Windows, * and ? in a\n"
     "          FILE match file names.\n"
+    "  --json  with read and check: one JSON array on standard output, an object per file in\n"
+    "          order: {\"file\": NAME, \"values\": {KEY: VALUE...}} with the values the file\n"
+    "          sets (the name and numbers as strings, exactly as held; colours as [R, G, B];\n"
+    "          check gives no values), or {\"file\": NAME, \"error\": {\"line\": N, \"message\":\n"
+    "          TEXT}}. Text is the file's code page as UTF-8 (Windows-1252 on Linux, the\n"
+    "          system's ANSI code page on Windows).\n"
     "  write   writes FILE (that exact name) as Kestrune Light Editor saves it. Colours are\n"
     "          three numbers 0 to 255 and default to 255 255 255; the name defaults to empty.\n"
     "          Inclination and rotation must be numbers. Each value is written exactly as\n"
-    "          given, blanks around a number too (reading drops those).\n"
+    "          given, blanks around a number too (reading drops those). With --json - the\n"
+    "          values are one object of read --json, read from standard input; a character\n"
+    "          the code page cannot hold is refused.\n"
     "  set     reads FILE as the editor opens it, replaces only the values given, and writes\n"
     "          it as write does; a value neither the file nor an option sets takes write's\n"
     "          default. The file is rewritten in its standard fifteen lines: comments and\n"
     "          lines the reader ignores are not kept.\n"
+    "  diff    compares the values two files set, not their bytes (comments, line ends and\n"
+    "          ignored lines do not count), and prints each that differs as\n"
+    "          \"KEY: A -> B\" (\"(not set)\" where a file does not set it); with --json,\n"
+    "          {\"changed\": {KEY: {\"a\": A, \"b\": B}}, \"only_in_a\": [KEY...],\n"
+    "          \"only_in_b\": [KEY...]}. Exit status 0 the same, 1 different, 2 a file could\n"
+    "          not be read.\n"
+    "  completion  prints a script that completes lgt's verbs and options in the shell.\n"
     "\n"
     "Examples:\n"
     "  lgt check dawn.lgt noon.lgt dusk.lgt\n"
     "  lgt set dusk.lgt --sun-colour \"255 180 120\" --sun-rotation 200\n"
+    "  lgt read --json dusk.lgt | jq '.[0].values.Name = \"Dawn\"' | lgt write dawn.lgt --json -\n"
+    "  source <(lgt completion bash)\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written (or the output could not be\n"
     "written), 2 a bad command or value.\n";
 
-// The values the options of write and set give, field by field.
-using GivenValues = std::vector<std::pair<const lightset::Field*, std::string>>;
+}  // namespace
 
 int BadCommand(Output& err, const std::string& message) {
-  err << "lgt: " << message << '\n' << kUsage;
+  err << "lgt: " << message << '\n' << Usage();
   return kBadCommand;
 }
 
-int Read(const Argument& file, Output& out, Output& err) {
-  lightset::LoadedLightSetting loaded;
-  if (auto error = lightset::LoadLightFile(file.path, loaded)) {
-    err << lightset::DescribeLoadError(file.path, *error) << '\n';
-    return kFailed;
-  }
-  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
-    const lightset::Field& field = lightset::kFields[i];
-    const std::string& value = loaded.values.*field.text;
-    // A person reads characters (which the terminal's output shows safely); a script gets the
-    // bytes exactly.
-    if (loaded.lines[i])
-      out << field.key << '=' << (out.terminal() ? FromCodePage(value) : value) << '\n';
-  }
-  return 0;
+bool TakeJsonOption(const std::vector<Argument>& arguments, std::size_t& at) {
+  const bool json = at < arguments.size() && arguments[at].display == "--json";
+  at += json;
+  return json;
 }
 
-// Reads the value options that follow FILE. Returns 0, or the status of a bad command after
-// saying why on err.
-int TakeValueOptions(const std::vector<Argument>& arguments, GivenValues& given, Output& err) {
-  for (std::size_t i = 2; i < arguments.size(); i += 2) {
-    const std::string& name = arguments[i].display;
-    const auto field = std::find_if(std::begin(lightset::kFields), std::end(lightset::kFields),
-                                    [&name](const lightset::Field& f) { return f.option == name; });
-    if (field == std::end(lightset::kFields)) return BadCommand(err, "unknown option " + name);
-    for (const auto& [taken, value] : given) {
-      if (taken == field) return BadCommand(err, name + " is given twice");
-    }
-    if (i + 1 == arguments.size()) return BadCommand(err, name + " needs a value");
-    const Argument& value = arguments[i + 1];
-    if (!value.ansi) {
-      err << "lgt: " << name << ": \"" << value.display
-          << "\" holds characters that the system's ANSI code page cannot hold\n";
-      return kBadCommand;
-    }
-    if (field->kind != lightset::FieldKind::Colour) {
-      given.emplace_back(field, *value.ansi);
-      continue;
-    }
-    const auto colour = lightset::ParseColourText(*value.ansi);
-    if (!colour) {
-      err << "lgt: " << name << ": \"" << value.display
-          << "\" is not a colour: give three whole numbers 0 to 255 separated by single "
-             "blanks, as \"255 128 0\"\n";
-      return kBadCommand;
-    }
-    given.emplace_back(field, lightset::ColourText(*colour));
-  }
-  return 0;
-}
+namespace {
 
-// Writes setting, with the values given, to file as the editor saves it.
-// NOLINTNEXTLINE(performance-unnecessary-value-param): changed through pointers to its members
-int Save(const Argument& file, LightSetting setting, const GivenValues& given, Output& err) {
-  for (const auto& [field, value] : given) setting.*field->text = value;
-  if (auto failure = lightset::WriteLightFile(file.path, setting)) {
-    err << failure->message << '\n';
-    return failure->valueRefused ? kBadCommand : kFailed;
-  }
-  return 0;
-}
-
-int Write(const std::vector<Argument>& arguments, Output& err) {
-  GivenValues given;
-  if (const int status = TakeValueOptions(arguments, given, err)) return status;
-  return Save(arguments[1], LightSetting{}, given, err);
-}
-
-int Set(const std::vector<Argument>& arguments, Output& err) {
-  GivenValues given;
-  if (const int status = TakeValueOptions(arguments, given, err)) return status;
-  const Argument& file = arguments[1];
-  // Held from the read to the replace, so that no other set's change is lost in between.
-  std::string failure;
-  const auto hold = lightset::FileHold::Take(file.path, failure);
-  if (!hold) {
-    err << failure << '\n';
-    return kFailed;
-  }
-  lightset::LoadedLightSetting loaded;
-  if (auto error = lightset::LoadLightFile(file.path, loaded)) {
-    err << lightset::DescribeLoadError(file.path, *error) << '\n';
-    return kFailed;
-  }
-  return Save(file, loaded.values, given, err);
-}
-
-int Check(const std::vector<Argument>& arguments, Output& out, Output& err) {
-  std::size_t first = 1;
-  if (first < arguments.size() && arguments[first].display == "--") ++first;  // names follow
-  if (first == arguments.size()) return BadCommand(err, "check: no file named");
-  for (std::size_t i = first; i < arguments.size(); ++i) {
-    if (first == 1 && arguments[i].display.starts_with("--"))
-      return BadCommand(err, "unknown option " + arguments[i].display);
-    if (arguments[i].path.empty()) return BadCommand(err, "check: a file name is empty");
-  }
-  std::size_t files = 0, failed = 0;
-  auto fail = [&](const std::string& message) {
-    out.Flush();  // in the order given, where both streams go to one place
-    err << message << '\n';
-    err.Flush();
-    ++failed;
-  };
-  for (std::size_t i = first; i < arguments.size(); ++i) {
-    const auto matches = FilesMatching(arguments[i]);
-    if (matches.empty()) {
-      ++files;
-      fail(arguments[i].display + ": no file matches");
-    }
-    for (const Argument& file : matches) {
-      ++files;
-      lightset::LoadedLightSetting ignored;
-      if (auto error = lightset::LoadLightFile(file.path, ignored))
-        fail(lightset::DescribeLoadError(file.path, *error));
-      else
-        out << lightset::PathForDisplay(file.path) << ": ok\n";
-    }
-  }
-  if (files > 1) {
-    out.Flush();
-    err << files << " files, " << failed << " could not be read\n";
-  }
-  return failed ? kFailed : 0;
-}
-
-int RunCommand(const std::vector<Argument>& arguments, Output& out, Output& err) {
+int RunCommand(const std::vector<Argument>& arguments, Output& out, Output& err, std::FILE* in) {
   const std::string verb = arguments.empty() ? "" : arguments[0].display;
   if (verb == "--help" || verb == "--version") {
     if (arguments.size() > 1) return BadCommand(err, verb + " takes no arguments");
     if (verb == "--help")
-      out << kUsage << '\n' << kHelp;
+      out << Usage() << '\n' << kHelp;
     else
       out << "lgt " << KESTRUNE_VERSION_TEXT << '\n';
     return 0;
   }
   if (verb.empty()) return BadCommand(err, "no command given");
-  if (verb == "check") return Check(arguments, out, err);
-  if (verb != "read" && verb != "write" && verb != "set")
-    return BadCommand(err, "unknown command " + verb);
-  if (arguments.size() < 2 || (verb == "read" && arguments.size() > 2))
-    return BadCommand(err, verb + ": wrong number of arguments");
+  if (verb == "read") return ReadCommand(arguments, out, err);
+  if (verb == "check") return CheckCommand(arguments, out, err);
+  if (verb == "diff") return DiffCommand(arguments, out, err);
+  if (verb == "completion") return CompletionCommand(arguments, out, err);
+  if (verb != "write" && verb != "set") return BadCommand(err, "unknown command " + verb);
+  if (arguments.size() < 2) return BadCommand(err, verb + ": wrong number of arguments");
   if (arguments[1].path.empty()) return BadCommand(err, verb + ": the file name is empty");
-  if (verb == "read") return Read(arguments[1], out, err);
-  return verb == "write" ? Write(arguments, err) : Set(arguments, err);
+  return verb == "write" ? WriteCommand(arguments, err, in) : SetCommand(arguments, err, in);
 }
 
 }  // namespace
 
-int Run(const std::vector<Argument>& arguments, Output& out, Output& err) {
+int Run(const std::vector<Argument>& arguments, Output& out, Output& err, std::FILE* in) {
   int status = kFailed;
   try {
-    status = RunCommand(arguments, out, err);
+    status = RunCommand(arguments, out, err, in);
   } catch (const std::bad_alloc&) {
     err << "lgt: not enough memory\n";
   }

@@ -16,6 +16,7 @@ int wmain(int argc, wchar_t** argv) {
   // Output lines end in LF as documented, not the CR LF of text mode.
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+  _setmode(_fileno(stdin), _O_BINARY);
   std::vector<lgt::Argument> arguments;
   for (int i = 1; i < argc; ++i)
     arguments.push_back({argv[i], wintext::ToAnsi(argv[i]), wintext::ToUtf8(argv[i])});

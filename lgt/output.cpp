@@ -2,29 +2,10 @@
 
 #include <algorithm>
 
+#include "code_page.h"
+
 namespace lgt {
 namespace {
-
-// The length of the UTF-8 sequence text begins with, or 0 when it begins with none.
-std::size_t SequenceLength(std::string_view text) {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  const std::size_t length = lead < 0x80   ? 1
-                             : lead < 0xC2 ? 0
-                             : lead < 0xE0 ? 2
-                             : lead < 0xF0 ? 3
-                             : lead < 0xF5 ? 4
-                                           : 0;
-  if (length == 0 || text.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-  }
-  // No overlong forms, no surrogates, nothing past U+10FFFF.
-  if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
-      (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90))
-    return 0;
-  return length;
-}
 
 void AppendEscaped(std::string& shown, unsigned char code) {
   constexpr char kHex[] = "0123456789ABCDEF";
@@ -36,7 +17,7 @@ std::string ShownOnTerminal(std::string_view text, bool utf8) {
   shown.reserve(text.size());
   while (!text.empty()) {
     const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = SequenceLength(text);
+    const std::size_t length = Utf8SequenceLength(text);
     if (lead == '\\') {
       shown += "\\\\";
     } else if (lead == '\n' || (lead >= 0x20 && lead < 0x7F)) {

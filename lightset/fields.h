@@ -23,21 +23,21 @@ struct Field {
   std::string_view label;           // what messages call it
   std::string_view keyword;         // what the file calls it; a line names it in six characters
   FieldKind kind;
+  bool indented;                 // the writer begins its line with one blank
   std::string_view option;       // lgt's option for it
   std::string_view key;          // lgt read's key for it
   std::string_view defaultText;  // what a LightSetting holds until it is set
-  bool indented = false;         // the writer begins its line with one blank
 };
 
 // clang-format off
 inline constexpr Field kFields[] = {
-    {&LightSetting::Name,                 "name",                   "LightingSet",         FieldKind::Name,   "--name",                   "Name",                 ""},
-    {&LightSetting::SunColour,            "sun colour",             "suncolor",            FieldKind::Colour, "--sun-colour",             "SunColour",            kWhite},
-    {&LightSetting::SunSpecular,          "sun specular",           "sunspecular",         FieldKind::Colour, "--sun-specular",           "SunSpecular",          kWhite},
-    {&LightSetting::AmbientColour,        "ambient colour",         "ambientcolor",        FieldKind::Colour, "--ambient-colour",         "AmbientColour",        kWhite},
-    {&LightSetting::TerrainAmbientColour, "terrain ambient colour", "terrainambientcolor", FieldKind::Colour, "--terrain-ambient-colour", "TerrainAmbientColour", kWhite},
-    {&LightSetting::SunInclination,       "sun inclination",        "suninclination",      FieldKind::Number, "--sun-inclination",        "SunInclination",       ""},
-    {&LightSetting::SunRotation,          "sun rotation",           "sunrotation",         FieldKind::Number, "--sun-rotation",           "SunRotation",          "", true},
+    {&LightSetting::Name,                 "name",                   "LightingSet",         FieldKind::Name,   false, "--name",                   "Name",                 ""},
+    {&LightSetting::SunColour,            "sun colour",             "suncolor",            FieldKind::Colour, false, "--sun-colour",             "SunColour",            kWhite},
+    {&LightSetting::SunSpecular,          "sun specular",           "sunspecular",         FieldKind::Colour, false, "--sun-specular",           "SunSpecular",          kWhite},
+    {&LightSetting::AmbientColour,        "ambient colour",         "ambientcolor",        FieldKind::Colour, false, "--ambient-colour",         "AmbientColour",        kWhite},
+    {&LightSetting::TerrainAmbientColour, "terrain ambient colour", "terrainambientcolor", FieldKind::Colour, false, "--terrain-ambient-colour", "TerrainAmbientColour", kWhite},
+    {&LightSetting::SunInclination,       "sun inclination",        "suninclination",      FieldKind::Number, false, "--sun-inclination",        "SunInclination",       ""},
+    {&LightSetting::SunRotation,          "sun rotation",           "sunrotation",         FieldKind::Number, true,  "--sun-rotation",           "SunRotation",          ""},
 };
 // clang-format on
 

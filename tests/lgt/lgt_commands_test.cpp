@@ -59,65 +59,8 @@ std::string At(std::string text, const std::string& folder) {
   return text;
 }
 
-TEST(LgtCommands, DoWhatTheirHelpSays) {
-  const std::string dusk = kDuskFile;
-  auto duskWith = [&dusk](const std::string& from, const std::string& to) {
-    std::string text = dusk;
-    return text.replace(text.find(from), from.size(), to);
-  };
-  // The arguments and the two numbers a write needs.
-  auto valid = [](std::vector<std::string> arguments) {
-    arguments.insert(arguments.end(), {"--sun-inclination", "1", "--sun-rotation", "2"});
-    return arguments;
-  };
-  const std::string badColour = "…is not a colour: give three whole numbers 0 to 255…";
-  // clang-format off
-  const Case cases[] = {
-      // write and read
-      {{"read", "@good.lgt"}, 0, "Name=Dusk\nSunColour=255 200 150\nSunSpecular=255 255 255\nAmbientColour=40 40 60\nTerrainAmbientColour=60 60 80\nSunInclination=50\nSunRotation=180\n", ""},
-      {{"read", "@hand.lgt"}, 0, "SunColour=255 0 12\nSunInclination=4.5E1\n", ""},
-      {{"write", "@out.lgt", "--sun-inclination", "4 5"}, 2, "", "@out.lgt: not written: the sun inclination \"4 5\" is not a number\n"},
-      {valid({"write", "@out.lgt", "--sun-colour", "256 0 0"}), 2, "", "lgt: --sun-colour: \"256 0 0\"" + badColour},
-      {valid({"write", "@out.lgt", "--name", "a\"b"}), 2, "", "@out.lgt: not written: the name cannot contain a double quote…"},
-      {{"write", "@out.lgt", "--sun-inclination", "1", "--sun-rotation", "2", "--name"}, 2, "", "lgt: --name needs a value" + std::string(kUsage)},
-      {{"write", "@out.lgt", "--name", "a", "--name", "b"}, 2, "", "lgt: --name is given twice…"},
-      {valid({"write", "@out.lgt"}), 1, "", "@out.lgt: cannot save: the file is read-only\n", "read-only", "read-only"},
-      // command-line mistakes
-      {{}, 2, "", "lgt: no command given" + std::string(kUsage)},
-      {{"frobnicate"}, 2, "", "lgt: unknown command frobnicate" + std::string(kUsage)},
-      {{"read"}, 2, "", "lgt: read: wrong number of arguments" + std::string(kUsage)},
-      {{"read", ""}, 2, "", "lgt: read: the file name is empty" + std::string(kUsage)},
-      {valid({"write", "@out.lgt", "--colour", "1 2 3"}), 2, "", "lgt: unknown option --colour" + std::string(kUsage)},
-      {{"--help", "x"}, 2, "", "lgt: --help takes no arguments" + std::string(kUsage)},
-      {{"--help"}, 0, "Usage: lgt read FILE\n…Exit status: 0 done, 1 a file could not be read…", ""},
-      {{"--version"}, 0, "lgt 1.1.0\n", ""},
-      // check
-      {{"check", "@good.lgt", "@bad.lgt", "@missing.lgt", "@folder.lgt", "@empty.lgt"}, 1, "@good.lgt: ok\n@empty.lgt: ok\n", "@bad.lgt:2: sun colour: the green number \"x\" is not a whole number\n@missing.lgt: cannot open: …\n@folder.lgt: cannot open: it is a folder, not a file\n5 files, 3 could not be read\n"},
-      {{"check", "--", "@good.lgt", "@good.lgt"}, 0, "@good.lgt: ok\n@good.lgt: ok\n", "2 files, 0 could not be read\n"},
-      {{"check"}, 2, "", "lgt: check: no file named" + std::string(kUsage)},
-      {{"check", ""}, 2, "", "lgt: check: a file name is empty" + std::string(kUsage)},
-      // set
-      {{"set", "@out.lgt", "--sun-rotation", "90"}, 0, "", "", dusk, duskWith("sunrotation 180", "sunrotation 90")},
-      {{"set", "@out.lgt", "--name", "Noon", "--sun-colour", "1 2 3", "--sun-specular", "4 5 6", "--ambient-colour", "7 8 9", "--terrain-ambient-colour", "10 11 12", "--sun-inclination", "90", "--sun-rotation", "0"}, 0, "", "", dusk,
-       "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\nLightingSet \"Noon\"\r\n\r\nsuncolor 1 2 3\r\n\r\nsunspecular 4 5 6\r\n\r\nambientcolor 7 8 9\r\n\r\nterrainambientcolor 10 11 12\r\n\r\nsuninclination 90\r\n\r\n sunrotation 0\r\n"},
-      {{"set", "@out.lgt", "--sun-rotation", "180", "--name", "Dusk"}, 0, "", "", "\\\\ my notes\r\nsuncolor 255.9 200 150 extra\r\nhello\r\n  suninclination 50\r\n",
-       duskWith("ambientcolor 40 40 60\r\n\r\nterrainambientcolor 60 60 80", "ambientcolor 255 255 255\r\n\r\nterrainambientcolor 255 255 255")},
-      {{"set", "@out.lgt", "--sun-rotation", "1"}, 1, "", "@out.lgt:2: sun colour: the green number \"x\" is not a whole number\n", "LightingSet \"a\"\r\nsuncolor 1 x 3\r\n", "LightingSet \"a\"\r\nsuncolor 1 x 3\r\n"},
-      {{"set", "@out.lgt", "--sun-colour", "1 2"}, 2, "", "lgt: --sun-colour: \"1 2\"" + badColour, dusk, dusk},
-      {{"set", "@out.lgt", "--name", "x"}, 2, "", "@out.lgt: not written: the sun rotation \"abc\" is not a number\n", "sunrotation abc\r\nsuninclination 1", "sunrotation abc\r\nsuninclination 1"},
-      {{"set", "@out.lgt", "--sun-inclination", " 5 "}, 0, "", "", dusk, duskWith("suninclination 50", "suninclination  5 ")},
-      {{"set", "@out.lgt", "--name", "x"}, 1, "", "@out.lgt: cannot open: …"},
-#ifdef _WIN32
-      // the system's ANSI code page (1252 under Wine here) holds "é" but not U+4E00
-      {valid({"write", "@out.lgt", "--name", "\xE4\xB8\x80"}), 2, "", "lgt: --name: \"\xE4\xB8\x80\" holds characters that the system's ANSI code page cannot hold\n"},
-      {{"write", "@out.lgt", "--name", "caf\xC3\xA9", "--sun-inclination", "1", "--sun-rotation", "2"}, 0, "", "", "-", "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\nLightingSet \"caf\xE9\"\r\n\r\nsuncolor 255 255 255\r\n\r\nsunspecular 255 255 255\r\n\r\nambientcolor 255 255 255\r\n\r\nterrainambientcolor 255 255 255\r\n\r\nsuninclination 1\r\n\r\n sunrotation 2\r\n"},
-      // wildcards, which the shell leaves to the program
-      {{"check", "@w\\*.lgt"}, 0, "@w\\A.lgt: ok\n@w\\b.lgt: ok\n@w\\c.LGT: ok\n@w\\\xC3\xA9t\xC3\xA9.lgt: ok\n", "4 files, 0 could not be read\n"},
-      {{"check", "@w\\sub\\?.lgt"}, 0, "@w\\sub\\d.lgt: ok\n", ""},
-      {{"check", "@w\\*.none", "@w\\b.lgt"}, 1, "@w\\b.lgt: ok\n", "@w\\*.none: no file matches\n2 files, 1 could not be read\n"},
-#endif
-  };
-  // clang-format on
+// Runs each case in a fresh folder holding the files the cases name.
+void RunCases(const std::vector<Case>& cases) {
   TempFolder folder;
 #ifdef _WIN32
   const std::string at = wintext::ToUtf8(folder.path().wstring()) + "\\";
@@ -140,7 +83,7 @@ TEST(LgtCommands, DoWhatTheirHelpSays) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
     if (fs::exists(out)) fs::permissions(out, fs::perms::owner_all), fs::remove(out);
-    if (c.before != "-") WriteBytes(out, c.before == "read-only" ? dusk : c.before);
+    if (c.before != "-") WriteBytes(out, c.before == "read-only" ? kDuskFile : c.before);
     if (c.before == "read-only") fs::permissions(out, fs::perms::owner_read);
     std::vector<std::string> texts;
     for (const std::string& argument : c.arguments) texts.push_back(At(argument, at));
@@ -149,12 +92,98 @@ TEST(LgtCommands, DoWhatTheirHelpSays) {
     EXPECT_PRED2(Matches, stdOut.text(), At(c.out, at));
     EXPECT_PRED2(Matches, stdErr.text(), At(c.err, at));
     if (c.after == "read-only")
-      EXPECT_EQ(ReadBytes(out), dusk);
+      EXPECT_EQ(ReadBytes(out), kDuskFile);
     else if (c.after != "-")
       EXPECT_EQ(ReadBytes(out), c.after);
     else
       EXPECT_FALSE(fs::exists(out));
   }
+}
+
+std::string DuskWith(const std::string& from, const std::string& to) {
+  std::string text = kDuskFile;
+  return text.replace(text.find(from), from.size(), to);
+}
+
+// The arguments and the two numbers a write needs.
+std::vector<std::string> Valid(std::vector<std::string> arguments) {
+  arguments.insert(arguments.end(), {"--sun-inclination", "1", "--sun-rotation", "2"});
+  return arguments;
+}
+
+const std::string kBadColour = "…is not a colour: give three whole numbers 0 to 255…";
+const std::string kDusk = kDuskFile;
+
+// write and read: the values, their refusals, the file.
+TEST(LgtCommands, WriteAndRead) {
+  // clang-format off
+  RunCases({
+      {{"read", "@good.lgt"}, 0, "Name=Dusk\nSunColour=255 200 150\nSunSpecular=255 255 255\nAmbientColour=40 40 60\nTerrainAmbientColour=60 60 80\nSunInclination=50\nSunRotation=180\n", ""},
+      {{"read", "@hand.lgt"}, 0, "SunColour=255 0 12\nSunInclination=4.5E1\n", ""},
+      {{"write", "@out.lgt", "--sun-inclination", "4 5"}, 2, "", "@out.lgt: not written: the sun inclination \"4 5\" is not a number\n"},
+      {Valid({"write", "@out.lgt", "--sun-colour", "256 0 0"}), 2, "", "lgt: --sun-colour: \"256 0 0\"" + kBadColour},
+      {Valid({"write", "@out.lgt", "--name", "a\"b"}), 2, "", "@out.lgt: not written: the name cannot contain a double quote…"},
+      {{"write", "@out.lgt", "--sun-inclination", "1", "--sun-rotation", "2", "--name"}, 2, "", "lgt: --name needs a value" + std::string(kUsage)},
+      {{"write", "@out.lgt", "--name", "a", "--name", "b"}, 2, "", "lgt: --name is given twice…"},
+      {Valid({"write", "@out.lgt"}), 1, "", "@out.lgt: cannot save: the file is read-only\n", "read-only", "read-only"},
+#ifdef _WIN32
+      {Valid({"write", "@out.lgt", "--name", "\xE4\xB8\x80"}), 2, "", "lgt: --name: \"\xE4\xB8\x80\" holds characters that the system's ANSI code page cannot hold\n"},
+      {{"write", "@out.lgt", "--name", "caf\xC3\xA9", "--sun-inclination", "1", "--sun-rotation", "2"}, 0, "", "", "-", "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\nLightingSet \"caf\xE9\"\r\n\r\nsuncolor 255 255 255\r\n\r\nsunspecular 255 255 255\r\n\r\nambientcolor 255 255 255\r\n\r\nterrainambientcolor 255 255 255\r\n\r\nsuninclination 1\r\n\r\n sunrotation 2\r\n"},
+#endif
+  });
+  // clang-format on
+}
+
+// Mistakes on the command line: exit status 2 and the usage.
+TEST(LgtCommands, CommandLineMistakes) {
+  // clang-format off
+  RunCases({
+      {{}, 2, "", "lgt: no command given" + std::string(kUsage)},
+      {{"frobnicate"}, 2, "", "lgt: unknown command frobnicate" + std::string(kUsage)},
+      {{"read"}, 2, "", "lgt: read: wrong number of arguments" + std::string(kUsage)},
+      {{"read", ""}, 2, "", "lgt: read: the file name is empty" + std::string(kUsage)},
+      {Valid({"write", "@out.lgt", "--colour", "1 2 3"}), 2, "", "lgt: unknown option --colour" + std::string(kUsage)},
+      {{"--help", "x"}, 2, "", "lgt: --help takes no arguments" + std::string(kUsage)},
+      {{"--help"}, 0, "Usage: lgt read FILE\n…Exit status: 0 done, 1 a file could not be read…", ""},
+      {{"--version"}, 0, "lgt 1.1.0\n", ""},
+  });
+  // clang-format on
+}
+
+// check: every file, in order, each failure alone; on Windows, wildcards, which the shell leaves to
+// the program.
+TEST(LgtCommands, Check) {
+  // clang-format off
+  RunCases({
+      {{"check", "@good.lgt", "@bad.lgt", "@missing.lgt", "@folder.lgt", "@empty.lgt"}, 1, "@good.lgt: ok\n@empty.lgt: ok\n", "@bad.lgt:2: sun colour: the green number \"x\" is not a whole number\n@missing.lgt: cannot open: …\n@folder.lgt: cannot open: it is a folder, not a file\n5 files, 3 could not be read\n"},
+      {{"check", "--", "@good.lgt", "@good.lgt"}, 0, "@good.lgt: ok\n@good.lgt: ok\n", "2 files, 0 could not be read\n"},
+      {{"check"}, 2, "", "lgt: check: no file named" + std::string(kUsage)},
+      {{"check", ""}, 2, "", "lgt: check: a file name is empty" + std::string(kUsage)},
+#ifdef _WIN32
+      {{"check", "@w\\*.lgt"}, 0, "@w\\A.lgt: ok\n@w\\b.lgt: ok\n@w\\c.LGT: ok\n@w\\\xC3\xA9t\xC3\xA9.lgt: ok\n", "4 files, 0 could not be read\n"},
+      {{"check", "@w\\sub\\?.lgt"}, 0, "@w\\sub\\d.lgt: ok\n", ""},
+      {{"check", "@w\\*.none", "@w\\b.lgt"}, 1, "@w\\b.lgt: ok\n", "@w\\*.none: no file matches\n2 files, 1 could not be read\n"},
+#endif
+  });
+  // clang-format on
+}
+
+// set: only the values given change; a file or value refused changes nothing.
+TEST(LgtCommands, Set) {
+  // clang-format off
+  RunCases({
+      {{"set", "@out.lgt", "--sun-rotation", "90"}, 0, "", "", kDusk, DuskWith("sunrotation 180", "sunrotation 90")},
+      {{"set", "@out.lgt", "--name", "Noon", "--sun-colour", "1 2 3", "--sun-specular", "4 5 6", "--ambient-colour", "7 8 9", "--terrain-ambient-colour", "10 11 12", "--sun-inclination", "90", "--sun-rotation", "0"}, 0, "", "", kDusk,
+       "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\nLightingSet \"Noon\"\r\n\r\nsuncolor 1 2 3\r\n\r\nsunspecular 4 5 6\r\n\r\nambientcolor 7 8 9\r\n\r\nterrainambientcolor 10 11 12\r\n\r\nsuninclination 90\r\n\r\n sunrotation 0\r\n"},
+      {{"set", "@out.lgt", "--sun-rotation", "180", "--name", "Dusk"}, 0, "", "", "\\\\ my notes\r\nsuncolor 255.9 200 150 extra\r\nhello\r\n  suninclination 50\r\n",
+       DuskWith("ambientcolor 40 40 60\r\n\r\nterrainambientcolor 60 60 80", "ambientcolor 255 255 255\r\n\r\nterrainambientcolor 255 255 255")},
+      {{"set", "@out.lgt", "--sun-rotation", "1"}, 1, "", "@out.lgt:2: sun colour: the green number \"x\" is not a whole number\n", "LightingSet \"a\"\r\nsuncolor 1 x 3\r\n", "LightingSet \"a\"\r\nsuncolor 1 x 3\r\n"},
+      {{"set", "@out.lgt", "--sun-colour", "1 2"}, 2, "", "lgt: --sun-colour: \"1 2\"" + kBadColour, kDusk, kDusk},
+      {{"set", "@out.lgt", "--name", "x"}, 2, "", "@out.lgt: not written: the sun rotation \"abc\" is not a number\n", "sunrotation abc\r\nsuninclination 1", "sunrotation abc\r\nsuninclination 1"},
+      {{"set", "@out.lgt", "--sun-inclination", " 5 "}, 0, "", "", kDusk, DuskWith("suninclination 50", "suninclination  5 ")},
+      {{"set", "@out.lgt", "--name", "x"}, 1, "", "@out.lgt: cannot open: …"},
+  });
+  // clang-format on
 }
 
 }  // namespace
