@@ -2,13 +2,13 @@
 
 LightingSet "Dawn"
 
-suncolor 255 170 120
+suncolor 235 150 100
 
 sunspecular 255 200 160
 
-ambientcolor 60 60 80
+ambientcolor 50 50 65
 
-terrainambientcolor 70 60 70
+terrainambientcolor 45 40 50
 
 suninclination 12
 

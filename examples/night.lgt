@@ -2,7 +2,7 @@
 
 LightingSet "Moonlit Night"
 
-suncolor 90 100 140
+suncolor 70 80 120
 
 sunspecular 120 130 170
 

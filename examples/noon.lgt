@@ -2,13 +2,13 @@
 
 LightingSet "Noon"
 
-suncolor 255 250 235
+suncolor 225 220 205
 
 sunspecular 255 255 255
 
-ambientcolor 90 95 110
+ambientcolor 70 75 90
 
-terrainambientcolor 80 85 90
+terrainambientcolor 45 48 55
 
 suninclination 75
 

@@ -21,6 +21,7 @@ std::string Usage() {
       "       lgt write FILE [VALUES | --json -]\n"
       "       lgt set FILE [VALUES | --json -]\n"
       "       lgt diff [--json] FILE FILE\n"
+      "       lgt preview FILE... --out FOLDER [--size N]\n"
       "       lgt completion bash|zsh|fish|powershell\n"
       "       lgt --help | --version\n"
       "VALUES:";
@@ -73,6 +74,12 @@ constexpr std::string_view kHelp =
     "          {\"changed\": {KEY: {\"a\": A, \"b\": B}}, \"only_in_a\": [KEY...],\n"
     "          \"only_in_b\": [KEY...]}. Exit status 0 the same, 1 different, 2 a file could\n"
     "          not be read.\n"
+    "  preview writes a picture of each FILE's lighting (a PNG named after it) and\n"
+    "          FOLDER/index.html, a page that shows every picture with its set's name and\n"
+    "          values, and lists the files that could not be read. --size: the pictures'\n"
+    "          width and height in pixels, 32 to 2048 (256). The sun's inclination is its\n"
+    "          height above the horizon in degrees, its rotation its bearing clockwise from\n"
+    "          north; an approximation of common real-time lighting, not the game's.\n"
     "  completion  prints a script that completes lgt's verbs and options in the shell.\n"
     "\n"
     "Examples:\n"
@@ -113,6 +120,7 @@ int RunCommand(const std::vector<Argument>& arguments, Output& out, Output& err,
   if (verb == "read") return ReadCommand(arguments, out, err);
   if (verb == "check") return CheckCommand(arguments, out, err);
   if (verb == "diff") return DiffCommand(arguments, out, err);
+  if (verb == "preview") return PreviewCommand(arguments, err);
   if (verb == "completion") return CompletionCommand(arguments, out, err);
   if (verb != "write" && verb != "set") return BadCommand(err, "unknown command " + verb);
   if (arguments.size() < 2) return BadCommand(err, verb + ": wrong number of arguments");

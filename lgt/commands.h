@@ -25,6 +25,7 @@ int CheckCommand(const std::vector<Argument>& arguments, Output& out, Output& er
 int WriteCommand(const std::vector<Argument>& arguments, Output& err, std::FILE* in);
 int SetCommand(const std::vector<Argument>& arguments, Output& err, std::FILE* in);
 int DiffCommand(const std::vector<Argument>& arguments, Output& out, Output& err);
+int PreviewCommand(const std::vector<Argument>& arguments, Output& err);
 int CompletionCommand(const std::vector<Argument>& arguments, Output& out, Output& err);
 
 }  // namespace lgt

@@ -8,7 +8,7 @@
 namespace lgt {
 namespace {
 
-constexpr std::string_view kVerbs = "read check write set diff completion --help --version";
+constexpr std::string_view kVerbs = "read check write set diff preview completion --help --version";
 constexpr std::string_view kShells = "bash zsh fish powershell";
 
 // The options of write and set, and --json, which every verb that reads or writes takes.

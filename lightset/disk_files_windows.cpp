@@ -39,7 +39,7 @@ std::string Utf8(std::wstring_view text) {
   return utf8;
 }
 
-std::string SystemReason(DWORD error) {
+std::string SystemReason(unsigned long error) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

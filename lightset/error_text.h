@@ -10,6 +10,11 @@ namespace lightset {
 // The C library's description of an errno value ("No such file or directory").
 std::string ErrnoReason(int error);
 
+#ifdef _WIN32
+// The system's description of a Windows error code, without its closing full stop.
+std::string SystemReason(unsigned long error);
+#endif
+
 // The bytes with each one that is not printable ASCII (32 to 126) written as \xNN, so that the
 // text is valid UTF-8 and holds no control character whatever the bytes were.
 std::string Printable(std::string_view bytes);

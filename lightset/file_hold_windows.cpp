@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "disk_files.h"
+#include "error_text.h"
 #include "save_steps.h"
 #include "windows_files.h"
 

@@ -34,9 +34,6 @@ inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 
 std::string Utf8(std::wstring_view text);
 
-// The system's description of an error code, without its closing full stop.
-std::string SystemReason(DWORD error);
-
 // The path as the system takes it at any length: absolute, and past MAX_PATH in the \\?\ form.
 std::wstring SystemPath(const FileName& path);
 

@@ -6,7 +6,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 packages=(cmake make g++ googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           clang libclang-rt-14-dev clang-format clang-tidy libbenchmark-dev
           wine wine64 fonts-wine xvfb xauth imagemagick locales wixl msitools acl attr libcap2-bin
-          rapidjson-dev libstb-dev jq man-db)
+          rapidjson-dev libstb-dev jq man-db chromium)
 
 install_missing_packages() {
   local missing=()
