@@ -71,6 +71,8 @@ class DescribedControl final : public IAccessible {
     return Text(description_.name, name);
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+    if (IsSelf(child) && description_.textIsDescription)
+      return Text(WindowText(control_), description);
     if (!IsSelf(child) || description_.description.empty())
       return system_->get_accDescription(child, description);
     return Text(description_.description, description);
@@ -80,9 +82,10 @@ class DescribedControl final : public IAccessible {
     return Text(WindowText(control_), value);
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    if (!IsSelf(child) || !description_.button) return system_->get_accRole(child, role);
+    const LONG own = description_.button ? ROLE_SYSTEM_PUSHBUTTON : description_.role;
+    if (!IsSelf(child) || own == 0) return system_->get_accRole(child, role);
     role->vt = VT_I4;
-    role->lVal = ROLE_SYSTEM_PUSHBUTTON;
+    role->lVal = own;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {

@@ -18,7 +18,7 @@ class BaseWindow {
   ~BaseWindow() = default;  // the derived class destroys its window while its members live
 
   // A top-level window to create: its class (registered on first use with the icon, an arrow
-  // and the dialog face colour), caption, styles, place and menu.
+  // and the dialog face colour), caption, styles, menu, owner and place.
   struct TopLevel {
     const wchar_t* className;
     int iconId;
@@ -26,6 +26,7 @@ class BaseWindow {
     DWORD style;
     DWORD exStyle = 0;
     HMENU menu = nullptr;
+    HWND owner = nullptr;
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
   };
 
@@ -48,8 +49,8 @@ class BaseWindow {
       RegisterClassExW(&windowClass);
     }
     return CreateWindowExW(window.exStyle, window.className, window.caption, window.style, window.x,
-                           window.y, window.width, window.height, nullptr, window.menu, instance,
-                           static_cast<Derived*>(this));
+                           window.y, window.width, window.height, window.owner, window.menu,
+                           instance, static_cast<Derived*>(this));
   }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

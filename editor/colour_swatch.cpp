@@ -135,7 +135,8 @@ bool ControlDown() { return GetKeyState(VK_CONTROL) < 0; }
 LRESULT CALLBACK SwatchProc(HWND swatch, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      SetSwatchColour(swatch, 0xFFFFFF);
+      SetWindowLongPtrW(swatch, kColourOffset, 0xFFFFFF);
+      ShowColourAsText(swatch, 0xFFFFFF);
       return 0;
     case WM_PAINT:
       Paint(swatch);
@@ -198,9 +199,14 @@ lightset::ColourRef GetSwatchColour(HWND swatch) {
 }
 
 void SetSwatchColour(HWND swatch, lightset::ColourRef colour) {
+  const bool changed = GetSwatchColour(swatch) != colour;
   SetWindowLongPtrW(swatch, kColourOffset, colour);
   ShowColourAsText(swatch, colour);
   InvalidateRect(swatch, nullptr, FALSE);
+  if (!changed) return;
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, swatch, OBJID_CLIENT, CHILDID_SELF);
+  SendMessageW(GetParent(swatch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(swatch), kSwatchChanged),
+               reinterpret_cast<LPARAM>(swatch));
 }
 
 }  // namespace editor

@@ -1,6 +1,6 @@
 // The colour swatch control: a sunken box filled with its colour, under an eyedropper pointer,
-// that tells its parent when it is clicked. Its window text is its colour as "R G B", so the
-// exact value can be read by a screen reader and shown in a tooltip.
+// that tells its parent when it is clicked and when its colour changes. Its window text is its
+// colour as "R G B", so the exact value can be read by a screen reader and shown in a tooltip.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +10,15 @@
 namespace editor {
 
 inline constexpr wchar_t kColourSwatchClass[] = L"KestruneColourSwatch";
+// The notification (WM_COMMAND's high word) a swatch sends when its colour changes; a click comes
+// as STN_CLICKED.
+inline constexpr WORD kSwatchChanged = 0x0100;
 
 // Registers the window class once per process. Swatches start white.
 void RegisterColourSwatchClass(HINSTANCE instance);
 
 lightset::ColourRef GetSwatchColour(HWND swatch);
+// Sets the colour; tells the parent, and a screen reader, when it changes.
 void SetSwatchColour(HWND swatch, lightset::ColourRef colour);
 
 }  // namespace editor

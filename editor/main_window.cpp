@@ -82,7 +82,10 @@ std::wstring WithLgtExtension(std::wstring path) {
 }  // namespace
 
 Main::Main(SystemDialogs& dialogs)
-    : dialogs_(dialogs), Cdlg(dialogs), layout_(kControls, 5265, 5565) {}
+    : dialogs_(dialogs),
+      Cdlg(dialogs),
+      preview_([this](CompassPlace place) { Compass_Moved(place); }),
+      layout_(kControls, 5265, 5565) {}
 
 Main::~Main() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -108,7 +111,7 @@ bool Main::PreTranslateMessage(MSG& message) {
     return TranslateAcceleratorW(hwnd_, accelerators_, &message) ||
            IsDialogMessageW(hwnd_, &message);
   }
-  return about_.PreTranslateMessage(message);
+  return about_.PreTranslateMessage(message) || preview_.PreTranslateMessage(message);
 }
 
 LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -218,6 +221,13 @@ void Main::OnCommand(int id, int code) {
       {IDM_OPEN, kMenuOrKey, &Main::Open_Click},
       {IDM_HELP, kMenuOrKey, &Main::Help_Click},
       {IDM_EXIT, kMenuOrKey, &Main::Exit_Click},
+      {IDM_PREVIEW, kMenuOrKey, &Main::Preview_Click},
+      {IDC_TXTSUNINC, EN_CHANGE, &Main::Value_Change},
+      {IDC_TXTSUNROT, EN_CHANGE, &Main::Value_Change},
+      {IDC_PICSUNCOL, kSwatchChanged, &Main::Value_Change},
+      {IDC_PICSUNSPEC, kSwatchChanged, &Main::Value_Change},
+      {IDC_PICAMBCOL, kSwatchChanged, &Main::Value_Change},
+      {IDC_PICTERRAMBCOL, kSwatchChanged, &Main::Value_Change},
       {IDC_PICSUNCOL, STN_CLICKED, &Main::Picsuncol_Click},
       {IDC_PICSUNSPEC, STN_CLICKED, &Main::Picsunspec_Click},
       {IDC_PICAMBCOL, STN_CLICKED, &Main::PicAmbcol_Click},
@@ -244,6 +254,35 @@ void Main::Exit_Click() {
   // Closes both windows at once, asking nothing; the last one gone ends the program.
   if (about_.Window()) DestroyWindow(about_.Window());
   DestroyWindow(hwnd_);
+}
+
+void Main::Preview_Click() {
+  preview_.Update(ShownSetting());
+  preview_.Show(hwnd_);
+}
+
+// Every change of a value the picture shows redraws it at once, while it is open.
+void Main::Value_Change() {
+  if (preview_.Window()) preview_.Update(ShownSetting());
+}
+
+// The compass writes whole degrees into the boxes, which stay the only store of the angles.
+void Main::Compass_Moved(CompassPlace place) {
+  SetWindowTextW(txtsuninc, NumberText(place.height).c_str());
+  SetWindowTextW(txtsunrot, NumberText(place.bearing).c_str());
+}
+
+lightset::LightSetting Main::ShownSetting() const {
+  lightset::LightSetting setting;
+  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
+    const lightset::Field& field = lightset::kFields[i];
+    const HWND control = Control(kFieldControls[i].control);
+    if (field.kind == lightset::FieldKind::Colour)
+      setting.*field.text = lightset::ColourText(GetSwatchColour(control));
+    else
+      setting.*field.text = wintext::ToAnsi(WindowText(control)).value_or("");
+  }
+  return setting;
 }
 
 void Main::Tell(const std::wstring& text, UINT icon) {

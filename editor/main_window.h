@@ -13,6 +13,7 @@
 #include "base_window.h"
 #include "help_window.h"
 #include "layout.h"
+#include "preview_window.h"
 #include "resource.h"
 #include "system_dialogs.h"
 
@@ -47,6 +48,7 @@ class Main : public BaseWindow<Main> {
   // dialog, the command line or a drop.
   void OpenFiles(const std::vector<std::wstring>& paths);
   frmAbout& HelpWindow() { return about_; }
+  PreviewWindow& Preview() { return preview_; }
   // True while the main window or the help window is open.
   bool IsOpen() const { return hwnd_ || about_.Window(); }
 
@@ -69,8 +71,14 @@ class Main : public BaseWindow<Main> {
   void Picterrambcol_Click();
   void Help_Click();
   void Exit_Click();
+  void Preview_Click();
+  void Value_Change();
+  void Compass_Moved(CompassPlace place);
 
   void SaveCommand();
+  // The setting the controls show, as far as it can be had: a number the code page cannot hold
+  // is left empty.
+  lightset::LightSetting ShownSetting() const;
   void SaveLightFile(const lightset::LightSetting& setting);
   void PickSwatchColour(HWND swatch);
   // Reads path into the window; returns nothing, or why nothing was changed.
@@ -90,6 +98,7 @@ class Main : public BaseWindow<Main> {
   HWND txtsunrot = nullptr;
   CommonDialog Cdlg;
   frmAbout about_;
+  PreviewWindow preview_;
   FormLayout layout_;
   HACCEL accelerators_ = nullptr;
   HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left

@@ -29,6 +29,7 @@
 #define IDM_OPEN 2002
 #define IDM_HELP 2003
 #define IDM_EXIT 2004
+#define IDM_PREVIEW 2005
 
 // A colour swatch's menu.
 #define IDM_CHOOSECOLOUR 2101
@@ -47,3 +48,9 @@
 #define IDC_ABOUT_LABEL2 3010
 #define IDC_ABOUT_LABEL1 3011
 #define IDC_ABOUT_LABEL8 3012
+
+// Preview window controls.
+#define IDC_PREVIEW_PICTURE 4001
+#define IDC_PREVIEW_COMPASS 4002
+#define IDC_PREVIEW_HINT 4003
+#define IDC_PREVIEW_TEXT 4004

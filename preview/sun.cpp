@@ -1,9 +1,8 @@
 #include "sun.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 #include <string_view>
 
@@ -21,10 +20,12 @@ std::optional<double> NumberOf(std::string_view text, std::string_view label, st
   }
   while (text.front() == ' ') text.remove_prefix(1);
   while (text.back() == ' ') text.remove_suffix(1);
-  if (text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+  // The numeric test admits only what strtod reads the same in every locale's digits, but for the
+  // point: no program here sets a locale, so the point is ".".
+  const std::string number(text);
+  char* end = nullptr;
+  const double value = std::strtod(number.c_str(), &end);
+  if (end != number.c_str() + number.size() || !std::isfinite(value)) {
     why = "the " + std::string(label) + " is too large a number";
     return std::nullopt;
   }
@@ -37,11 +38,10 @@ double Turned(double degrees) {
   return turned < 0 ? turned + 360.0 : turned;
 }
 
+// A number of degrees, not negative, to a tenth: "50", "12.5".
 std::string Degrees(double value) {
-  char text[32];
-  const double rounded = std::round(value * 10) / 10;
-  std::snprintf(text, sizeof text, rounded == std::floor(rounded) ? "%.0f" : "%.1f", rounded);
-  return text;
+  const long tenths = std::lround(value * 10);
+  return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "");
 }
 
 const char* PointName(double bearing) {

@@ -1,5 +1,6 @@
-// Shows both windows with an example lighting set and saves each, frame included, as a BMP:
-// take_screenshots MAIN.bmp HELP.bmp
+// Shows the windows with an example lighting set and saves each, frame included, as a BMP: the
+// main window, the help window, and the preview beside the main window:
+// take_screenshots MAIN.bmp HELP.bmp PREVIEW.bmp
 #include <windows.h>
 
 #include <commctrl.h>
@@ -24,9 +25,7 @@ void Pump(editor::Main& window) {
   }
 }
 
-bool SaveWindow(HWND window, const wchar_t* path) {
-  RECT place;
-  GetWindowRect(window, &place);
+bool SaveArea(const RECT& place, const wchar_t* path) {
   const int width = place.right - place.left, height = place.bottom - place.top;
   BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
@@ -53,10 +52,16 @@ bool SaveWindow(HWND window, const wchar_t* path) {
   return static_cast<bool>(out);
 }
 
+bool SaveWindow(HWND window, const wchar_t* path) {
+  RECT place;
+  GetWindowRect(window, &place);
+  return SaveArea(place, path);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return 2;
+  if (argc != 4) return 2;
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
@@ -76,5 +81,18 @@ int wmain(int argc, wchar_t** argv) {
   SendMessageW(main, WM_COMMAND, IDM_HELP, 0);
   Pump(window);
   const bool helpSaved = SaveWindow(window.HelpWindow().Window(), argv[2]);
-  return mainSaved && helpSaved ? 0 : 1;
+  DestroyWindow(window.HelpWindow().Window());
+  // The preview opens to the right of the main window: both must be on the screen to be read.
+  SetWindowPos(main, nullptr, 40, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SendMessageW(main, WM_COMMAND, IDM_PREVIEW, 0);
+  SetForegroundWindow(main);
+  for (int round = 0; round < 6; ++round) Pump(window);  // Wine maps a new window slowly
+  RECT both, preview;
+  GetWindowRect(main, &both);
+  GetWindowRect(window.Preview().Window(), &preview);
+  UnionRect(&both, &both, &preview);
+
+  const bool previewSaved = SaveArea(both, argv[3]);
+
+  return mainSaved && helpSaved && previewSaved ? 0 : 1;
 }

@@ -7,43 +7,10 @@
 #include <cstring>
 
 #include "editor_fixture.h"
+#include "screen_reader.h"
 
 namespace editor_testing {
 namespace {
-
-VARIANT Self() {
-  VARIANT self{};
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  return self;
-}
-
-// The control's accessibility object, as a screen reader gets it.
-IAccessible* Accessible(HWND control) {
-  IAccessible* object = nullptr;
-  AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                             reinterpret_cast<void**>(&object));
-  return object;
-}
-
-// What a screen reader hears of a control: its role, name, value, description and default action.
-std::wstring Ask(HWND control) {
-  IAccessible* object = Accessible(control);
-  if (!object) return L"no object";
-  VARIANT role{};
-  object->get_accRole(Self(), &role);
-  std::wstring heard = std::to_wstring(role.lVal) + L"|";
-  for (const auto question :
-       {&IAccessible::get_accName, &IAccessible::get_accValue, &IAccessible::get_accDescription,
-        &IAccessible::get_accDefaultAction}) {
-    BSTR answer = nullptr;
-    (object->*question)(Self(), &answer);
-    heard += std::wstring(answer ? answer : L"") + L"|";
-    SysFreeString(answer);
-  }
-  object->Release();
-  return heard;
-}
 
 TEST_F(EditorTest, EachControlTellsAScreenReaderWhatItIs) {
   SetValues(kDuskValues);
@@ -80,10 +47,6 @@ class KeyboardTest : public RealDialogsTest {
     RealDialogsTest::SetUp();
     SetForegroundWindow(MainWindow());
     Keystroke({});
-  }
-  // Real keys for the control with the focus; what they open is answered.
-  void Keystroke(std::initializer_list<WORD> chord, std::deque<Answer> answers = {}) {
-    Run([&] { PressKeys(chord); }, std::move(answers));
   }
   // A real right click on the ambient colour's swatch.
   void RightClick() const {

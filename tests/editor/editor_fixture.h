@@ -134,6 +134,10 @@ class RealDialogsTest : public EditorTest {
   void Run(int command, std::deque<Answer> answers) {
     Run([&] { command > 0 ? Command(command) : ClickSwatch(-command); }, std::move(answers));
   }
+  // Real keys for the control with the focus; what they open is answered.
+  void Keystroke(std::initializer_list<WORD> chord, std::deque<Answer> answers = {}) {
+    Run([&] { PressKeys(chord); }, std::move(answers));
+  }
 };
 
 }  // namespace editor_testing
