@@ -11,6 +11,9 @@
 namespace editor {
 namespace {
 
+// The property under which a described control keeps its description, for SetDescription.
+constexpr wchar_t kDescribed[] = L"KestruneDescription";
+
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The automation library's string, which a screen reader frees.
@@ -186,6 +189,7 @@ LRESULT CALLBACK DescribedProc(HWND control, UINT message, WPARAM wParam, LPARAM
     if (const LRESULT answered = Answer(control, wParam, *description)) return answered;
   } else if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(control, DescribedProc, 0);
+    RemovePropW(control, kDescribed);
     delete description;
   }
   return DefSubclassProc(control, message, wParam, lParam);
@@ -194,8 +198,18 @@ LRESULT CALLBACK DescribedProc(HWND control, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 void Describe(HWND control, ControlDescription description) {
-  SetWindowSubclass(control, DescribedProc, 0,
-                    reinterpret_cast<DWORD_PTR>(new ControlDescription(std::move(description))));
+  auto* described = new ControlDescription(std::move(description));
+  SetPropW(control, kDescribed, described);
+  SetWindowSubclass(control, DescribedProc, 0, reinterpret_cast<DWORD_PTR>(described));
+}
+
+void SetDescription(HWND control, const std::wstring& description) {
+  auto* data = static_cast<ControlDescription*>(GetPropW(control, kDescribed));
+  if (!data) return;
+  auto& described = *data;
+  if (described.description == description) return;
+  described.description = description;
+  NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
 }  // namespace editor

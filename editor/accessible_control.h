@@ -22,4 +22,7 @@ struct ControlDescription {
 // Answers a screen reader's questions about control with description, for as long as it lives.
 void Describe(HWND control, ControlDescription description);
 
+// Changes the description of a control Describe described, and tells a screen reader.
+void SetDescription(HWND control, const std::wstring& description);
+
 }  // namespace editor

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "accessible_control.h"
 #include "resource.h"
 
 namespace editor {
@@ -103,10 +104,14 @@ void Copy(HWND swatch) {
 void Paste(HWND swatch) {
   const auto text = ClipboardText(swatch);
   const auto colour = text ? ColourOfText(*text) : std::nullopt;
-  if (colour)
+  if (colour) {
     SetSwatchColour(swatch, *colour);
-  else
+    SetDescription(swatch, kSwatchHint);
+  } else {
+    // Heard, not only a beep: a screen reader reads the description it is told has changed.
     MessageBeep(MB_ICONWARNING);
+    SetDescription(swatch, std::wstring(kPasteRefused) + kSwatchHint);
+  }
 }
 
 // The swatch's menu, at the pointer or, opened from the keyboard, below the swatch.

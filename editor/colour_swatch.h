@@ -14,6 +14,11 @@ inline constexpr wchar_t kColourSwatchClass[] = L"KestruneColourSwatch";
 // as STN_CLICKED.
 inline constexpr WORD kSwatchChanged = 0x0100;
 
+// What a swatch's description tells a screen reader, and what it adds when a paste is refused.
+inline constexpr wchar_t kSwatchHint[] = L"Press Space to choose a colour";
+inline constexpr wchar_t kPasteRefused[] =
+    L"The clipboard holds no colour to paste: copy one as R G B or #RRGGBB. ";
+
 // Registers the window class once per process. Swatches start white.
 void RegisterColourSwatchClass(HINSTANCE instance);
 

@@ -1,9 +1,11 @@
 #include "help_window.h"
 
-#include "window_text.h"
+#include <oleacc.h>
 
+#include "accessible_control.h"
 #include "resource.h"
 #include "version.h"
+#include "window_text.h"
 
 namespace editor {
 namespace {
@@ -15,21 +17,22 @@ constexpr int kLeft = 2340, kTop = 1935;  // the client area's place on the scre
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr int kFont = 825;
 
-// In tab order.
+// In screen order, top to bottom, which is the order a screen reader reads them in; OK, the one
+// control that takes the focus, is alone in the tab order.
 // clang-format off
 constexpr ControlLayout kControls[] = {
-    {IDOK, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {3960, 5280, 1260, 345}, kFont, FW_NORMAL, nullptr},
     {IDC_PICICON, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE, WS_EX_CLIENTEDGE, {240, 240, 540, 540}, 0, 0, nullptr},
     {IDC_LBLTITLE, L"STATIC", L"Kestrune Light Editor", kLabel, 0, {960, 240, 2805, 480}, kFont, FW_NORMAL, nullptr},
     {IDC_LBLVERSION, L"STATIC", L"", kLabel, 0, {840, 720, 2805, 225}, kFont, FW_NORMAL, nullptr},
-    {IDC_ABOUT_LABEL7, L"STATIC", L"Sun Specular - This is the other light from the direction of the sun, its more dramatic and will appear on the waters surface and other shiny objects.", kLabel, 0, {720, 2640, 4095, 615}, kFont, FW_NORMAL, nullptr},
-    {IDC_ABOUT_LABEL6, L"STATIC", L"Sun Rotation - Sets the position of the sun around the world ie. 0 - 360", kLabel, 0, {720, 4680, 4095, 375}, kFont, FW_NORMAL, nullptr},
-    {IDC_ABOUT_LABEL5, L"STATIC", L"Sun Inclination - This value sets the brightness of the sun.", kLabel, 0, {720, 4320, 4095, 255}, kFont, FW_NORMAL, nullptr},
-    {IDC_ABOUT_LABEL4, L"STATIC", L"Terrain Ambient Colour - Simlar to ambient colour only specific to the terrain.", kLabel, 0, {720, 3840, 4095, 495}, kFont, FW_NORMAL, nullptr},
-    {IDC_ABOUT_LABEL3, L"STATIC", L"Ambient Colour - Sets the colour for a weak light which has no source. It works well to create an atmosphere.", kLabel, 0, {720, 3360, 4095, 495}, kFont, FW_NORMAL, nullptr},
-    {IDC_ABOUT_LABEL2, L"STATIC", L"Sun Colour - Sets the colour of the light that will come from the directon of the sun.", kLabel, 0, {720, 2160, 4095, 495}, kFont, FW_NORMAL, nullptr},
-    {IDC_ABOUT_LABEL1, L"STATIC", L"Name of Light Setting - Sets the name of the lighting file as it will appear in the Kestrune Editor.", kLabel, 0, {720, 1680, 4095, 495}, kFont, FW_NORMAL, nullptr},
     {IDC_ABOUT_LABEL8, L"STATIC", L"Help:", kLabel, 0, {720, 1320, 2805, 225}, kFont, FW_BOLD, nullptr},
+    {IDC_ABOUT_LABEL1, L"STATIC", L"Name of Light Setting - Sets the name of the lighting file as it will appear in the Kestrune Editor.", kLabel, 0, {720, 1680, 4095, 495}, kFont, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL2, L"STATIC", L"Sun Colour - Sets the colour of the light that will come from the directon of the sun.", kLabel, 0, {720, 2160, 4095, 495}, kFont, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL7, L"STATIC", L"Sun Specular - This is the other light from the direction of the sun, its more dramatic and will appear on the waters surface and other shiny objects.", kLabel, 0, {720, 2640, 4095, 615}, kFont, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL3, L"STATIC", L"Ambient Colour - Sets the colour for a weak light which has no source. It works well to create an atmosphere.", kLabel, 0, {720, 3360, 4095, 495}, kFont, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL4, L"STATIC", L"Terrain Ambient Colour - Simlar to ambient colour only specific to the terrain.", kLabel, 0, {720, 3840, 4095, 495}, kFont, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL5, L"STATIC", L"Sun Inclination - This value sets the brightness of the sun.", kLabel, 0, {720, 4320, 4095, 255}, kFont, FW_NORMAL, nullptr},
+    {IDC_ABOUT_LABEL6, L"STATIC", L"Sun Rotation - Sets the position of the sun around the world ie. 0 - 360", kLabel, 0, {720, 4680, 4095, 375}, kFont, FW_NORMAL, nullptr},
+    {IDOK, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {3960, 5280, 1260, 345}, kFont, FW_NORMAL, nullptr},
 };
 // clang-format on
 
@@ -59,6 +62,7 @@ void frmAbout::Show(HINSTANCE instance) {
                             .exStyle = kExStyle});
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(cmdOK);
+  NotifyWinEvent(EVENT_SYSTEM_DIALOGSTART, hwnd_, OBJID_WINDOW, CHILDID_SELF);
 }
 
 bool frmAbout::PreTranslateMessage(MSG& message) {
@@ -70,6 +74,7 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       layout_.CreateControls(hwnd_);
+      Describe(hwnd_, {.role = ROLE_SYSTEM_DIALOG});  // read as a dialog when it opens
       cmdOK = GetDlgItem(hwnd_, IDOK);
       picIcon = GetDlgItem(hwnd_, IDC_PICICON);
       lblTitle = GetDlgItem(hwnd_, IDC_LBLTITLE);

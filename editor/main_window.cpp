@@ -79,6 +79,11 @@ std::wstring WithLgtExtension(std::wstring path) {
   return hasExtension ? path : path + std::wstring(kExtension);
 }
 
+// The last part of a path: its file's name.
+std::wstring FileNameOf(const std::wstring& path) {
+  return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
 }  // namespace
 
 Main::Main(SystemDialogs& dialogs)
@@ -134,6 +139,9 @@ LRESULT Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivate(LOWORD(wParam) != WA_INACTIVE);
       return 0;
+    case WM_CLOSE:
+      Form_Close();
+      return 0;
     case WM_SETCURSOR:  // the pointer over the window or any control (they pass it up)
       layout_.AddTooltips(hwnd_);
       break;
@@ -165,7 +173,7 @@ void Main::OnDropFiles(HDROP drop) {
     paths[i].resize(DragQueryFileW(drop, i, paths[i].data(), static_cast<UINT>(paths[i].size())));
   }
   DragFinish(drop);
-  OpenFiles(paths);
+  if (MayDiscardChanges()) OpenFiles(paths);
 }
 
 void Main::OnCreate() {
@@ -191,9 +199,14 @@ void Main::OnCreate() {
     // A fixed tip is a box's hint; a swatch's tip shows its own text, the colour, its value.
     const bool hint = layout.tooltip && layout.tooltip != LPSTR_TEXTCALLBACKW;
     const bool swatch = layout.windowClass == kColourSwatchClass;
-    Describe(Control(id), {std::move(name), hint ? layout.tooltip : L"", swatch, swatch});
+    Describe(Control(id), {std::move(name),
+                           hint     ? layout.tooltip
+                           : swatch ? kSwatchHint
+                                    : L"",
+                           swatch, swatch});
   }
   Describe(Control(IDC_CMDSAVE), {L"", L"", true});
+  saved_ = ShownValues();
   DragAcceptFiles(hwnd_, TRUE);
   RECT place;
   GetWindowRect(hwnd_, &place);
@@ -202,9 +215,18 @@ void Main::OnCreate() {
 
 bool Main::OnNotify(NMHDR& header) {
   if (header.code != TTN_GETDISPINFOW) return false;
-  // A swatch's tooltip is its colour, read when shown so that it is always current.
+  // A swatch's tooltip is its colour, read when shown so that it is always current: "R G B" as
+  // the file holds it, and #RRGGBB as other programs give colours.
   auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-  GetWindowTextW(reinterpret_cast<HWND>(header.idFrom), info.szText, ARRAYSIZE(info.szText));
+  const auto swatch = reinterpret_cast<HWND>(header.idFrom);
+  const lightset::ColourRef colour = GetSwatchColour(swatch);
+  constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+  std::wstring text = WindowText(swatch) + L" (#";
+  for (const int shift : {0, 8, 16})
+    text += {kHex[(colour >> (shift + 4)) & 15], kHex[(colour >> shift) & 15]};
+  text += L")";
+  text.copy(info.szText, ARRAYSIZE(info.szText) - 1);
+  info.szText[std::min<std::size_t>(text.size(), ARRAYSIZE(info.szText) - 1)] = L'\0';
   return true;
 }
 
@@ -222,6 +244,7 @@ void Main::OnCommand(int id, int code) {
       {IDM_HELP, kMenuOrKey, &Main::Help_Click},
       {IDM_EXIT, kMenuOrKey, &Main::Exit_Click},
       {IDM_PREVIEW, kMenuOrKey, &Main::Preview_Click},
+      {IDC_TXTNAME, EN_CHANGE, &Main::Value_Change},
       {IDC_TXTSUNINC, EN_CHANGE, &Main::Value_Change},
       {IDC_TXTSUNROT, EN_CHANGE, &Main::Value_Change},
       {IDC_PICSUNCOL, kSwatchChanged, &Main::Value_Change},
@@ -251,9 +274,15 @@ void Main::Help_Click() {
 }
 
 void Main::Exit_Click() {
-  // Closes both windows at once, asking nothing; the last one gone ends the program.
+  // Closes the windows at once; the last one gone ends the program. Changed values are not
+  // discarded without asking.
+  if (!MayDiscardChanges()) return;
   if (about_.Window()) DestroyWindow(about_.Window());
   DestroyWindow(hwnd_);
+}
+
+void Main::Form_Close() {
+  if (MayDiscardChanges()) DestroyWindow(hwnd_);
 }
 
 void Main::Preview_Click() {
@@ -261,9 +290,45 @@ void Main::Preview_Click() {
   preview_.Show(hwnd_);
 }
 
-// Every change of a value the picture shows redraws it at once, while it is open.
+// Every change of a value redraws the picture at once, while it is open, and marks the caption.
 void Main::Value_Change() {
   if (preview_.Window()) preview_.Update(ShownSetting());
+  ShowCaption();
+}
+
+std::vector<std::wstring> Main::ShownValues() const {
+  std::vector<std::wstring> values;
+  for (const FieldControl& field : kFieldControls)
+    values.push_back(WindowText(Control(field.control)));
+  return values;
+}
+
+void Main::Saved(const std::wstring& file) {
+  file_ = file;
+  saved_ = ShownValues();
+  ShowCaption();
+}
+
+void Main::ShowCaption() {
+  if (saved_.empty()) return;  // still being made
+  std::wstring caption = Changed() ? L"*" : L"";
+  if (!file_.empty()) caption += FileNameOf(file_) + L" - ";
+  caption += kCaption;
+  if (caption == WindowText(hwnd_)) return;
+  SetWindowTextW(hwnd_, caption.c_str());
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd_, OBJID_WINDOW, CHILDID_SELF);
+}
+
+bool Main::MayDiscardChanges() {
+  if (!Changed()) return true;
+  switch (dialogs_.AskToSaveChanges(hwnd_, file_.empty() ? L"Untitled" : FileNameOf(file_))) {
+    case IDYES:
+      return SaveCommand();
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // The compass writes whole degrees into the boxes, which stay the only store of the angles.
@@ -289,7 +354,7 @@ void Main::Tell(const std::wstring& text, UINT icon) {
   dialogs_.ShowMessage(hwnd_, text, kCaption, MB_OK | icon);
 }
 
-void Main::SaveCommand() {
+bool Main::SaveCommand() {
   lightset::LightSetting setting;
   const lightset::Field* notAnsi = nullptr;  // a text the code page cannot hold
   bool numbers = true;                       // a number is ANSI text that passes the numeric test
@@ -309,7 +374,7 @@ void Main::SaveCommand() {
   if (!numbers || lightset::CheckNumbers(setting)) {
     dialogs_.ShowMessage(hwnd_, wintext::FromUtf8(lightset::kNumbersOnly),
                          wintext::FromUtf8(lightset::kNumbersOnlyTitle), MB_OK);
-    return;
+    return false;
   }
   std::wstring refused;
   if (notAnsi) {
@@ -321,28 +386,33 @@ void Main::SaveCommand() {
   }
   if (!refused.empty()) {
     Tell(L"The lighting set cannot be saved: " + refused + L".", MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
-  SaveLightFile(setting);
+  return SaveLightFile(setting);
 }
 
-void Main::SaveLightFile(const lightset::LightSetting& setting) {
+bool Main::SaveLightFile(const lightset::LightSetting& setting) {
   Cdlg.FileName = ProposedFileName(WindowText(txtname));
   Cdlg.Filter = L".LGT";
-  if (!Cdlg.ShowSave(hwnd_)) return;
+  if (!Cdlg.ShowSave(hwnd_)) return false;
   const std::wstring path = WithLgtExtension(Cdlg.FileName);
   if (lightset::PathExists(path) &&
       dialogs_.ShowMessage(hwnd_, path + L" already exists.\nDo you want to replace it?",
                            L"Confirm Save As",
                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-    return;
+    return false;
   }
-  if (const auto failure = lightset::WriteLightFile(path, setting))
+  if (const auto failure = lightset::WriteLightFile(path, setting)) {
     Tell(L"The lighting set could not be saved.\n\n" + wintext::FromUtf8(failure->message),
          MB_ICONERROR);
+    return false;
+  }
+  Saved(path);
+  return true;
 }
 
 void Main::Open_Click() {
+  if (!MayDiscardChanges()) return;
   const std::wstring path = dialogs_.ShowOpenDialog(L"Open LGT", L"*.Lgt", hwnd_);
   if (!path.empty()) OpenFiles({path});
 }
@@ -364,6 +434,7 @@ void Main::OpenFiles(const std::vector<std::wstring>& paths) {
       why = OpenLightFile(path);
     if (!why) {
       opened = path;
+      Saved(path);
       continue;
     }
     if (++notOpenedCount <= kNamed) notOpened += L"\n\n" + *why;

@@ -73,13 +73,26 @@ class Main : public BaseWindow<Main> {
   void Exit_Click();
   void Preview_Click();
   void Value_Change();
+  void Form_Close();
   void Compass_Moved(CompassPlace place);
 
-  void SaveCommand();
+  // Saves as the Save button does; returns true when the file was written.
+  bool SaveCommand();
   // The setting the controls show, as far as it can be had: a number the code page cannot hold
   // is left empty.
   lightset::LightSetting ShownSetting() const;
-  void SaveLightFile(const lightset::LightSetting& setting);
+  bool SaveLightFile(const lightset::LightSetting& setting);
+  // The values as the controls show them (the swatches' as "R G B"), to tell whether they changed.
+  std::vector<std::wstring> ShownValues() const;
+  // Whether the values differ from those last opened or saved (at start, the empty window's).
+  bool Changed() const { return ShownValues() != saved_; }
+  // Takes the values shown as opened from or saved to file.
+  void Saved(const std::wstring& file);
+  // "[*][<file name> - ]Kestrune Light Editor", told to a screen reader when it changes.
+  void ShowCaption();
+  // When the values changed, asks whether to save them first. Returns false to stop what was
+  // about to replace or discard them: the user cancelled, or the save did not happen.
+  bool MayDiscardChanges();
   void PickSwatchColour(HWND swatch);
   // Reads path into the window; returns nothing, or why nothing was changed.
   std::optional<std::wstring> OpenLightFile(const std::wstring& path);
@@ -99,6 +112,8 @@ class Main : public BaseWindow<Main> {
   CommonDialog Cdlg;
   frmAbout about_;
   PreviewWindow preview_;
+  std::wstring file_;                // the file last opened or saved; empty: none
+  std::vector<std::wstring> saved_;  // the values then
   FormLayout layout_;
   HACCEL accelerators_ = nullptr;
   HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left

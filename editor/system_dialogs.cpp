@@ -141,6 +141,31 @@ class Win32Dialogs final : public SystemDialogs {
                   UINT type) override {
     return MessageBoxW(owner, text.c_str(), title.c_str(), type);
   }
+
+  // A task dialog, as Windows' editors ask; a message box of Yes, No and Cancel where the
+  // system's controls have none.
+  int AskToSaveChanges(HWND owner, const std::wstring& name) override {
+    const std::wstring question = L"Do you want to save changes to " + name + L"?";
+    const auto ask =
+        SystemFunction<decltype(TaskDialogIndirect)>(L"comctl32.dll", "TaskDialogIndirect");
+    if (!ask) return MessageBoxW(owner, question.c_str(), kTitle, MB_YESNOCANCEL | MB_ICONWARNING);
+    const TASKDIALOG_BUTTON buttons[] = {{IDYES, L"&Save"}, {IDNO, L"Do&n't Save"}};
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = owner;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = kTitle;
+    config.pszMainInstruction = question.c_str();
+    config.cButtons = ARRAYSIZE(buttons);
+    config.pButtons = buttons;
+    config.nDefaultButton = IDYES;
+    int pressed = IDCANCEL;
+    return SUCCEEDED(ask(&config, &pressed, nullptr, nullptr)) ? pressed : IDCANCEL;
+  }
+
+ private:
+  static constexpr const wchar_t* kTitle = L"Kestrune Light Editor";
 };
 
 // Made before the program starts, not at first use, where the compiler would add a thread-safe

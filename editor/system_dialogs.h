@@ -25,6 +25,9 @@ class SystemDialogs {
   // A message box; returns the button pressed (IDOK, IDYES, IDNO).
   virtual int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
                           UINT type) = 0;
+  // Asks "Do you want to save changes to <name>?" with Save, Don't Save and Cancel. Returns
+  // IDYES, IDNO or IDCANCEL.
+  virtual int AskToSaveChanges(HWND owner, const std::wstring& name) = 0;
 };
 
 // The system's own dialogs.

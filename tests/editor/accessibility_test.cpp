@@ -5,6 +5,7 @@
 #include <oleacc.h>
 
 #include <cstring>
+#include <map>
 
 #include "editor_fixture.h"
 #include "screen_reader.h"
@@ -17,10 +18,11 @@ TEST_F(EditorTest, EachControlTellsAScreenReaderWhatItIs) {
   // Roles: 42 editable text, 43 push button.
   const std::pair<int, const wchar_t*> controls[] = {
       {IDC_TXTNAME, L"42|Name of Light Setting|Dusk|||"},
-      {IDC_PICSUNCOL, L"43|Sun Colour|255 200 150||Press|"},
-      {IDC_PICSUNSPEC, L"43|Sun Specular|255 255 255||Press|"},
-      {IDC_PICAMBCOL, L"43|Ambient Colour|40 40 60||Press|"},
-      {IDC_PICTERRAMBCOL, L"43|Terrain Ambient Colour|60 60 80||Press|"},
+      {IDC_PICSUNCOL, L"43|Sun Colour|255 200 150|Press Space to choose a colour|Press|"},
+      {IDC_PICSUNSPEC, L"43|Sun Specular|255 255 255|Press Space to choose a colour|Press|"},
+      {IDC_PICAMBCOL, L"43|Ambient Colour|40 40 60|Press Space to choose a colour|Press|"},
+      {IDC_PICTERRAMBCOL,
+       L"43|Terrain Ambient Colour|60 60 80|Press Space to choose a colour|Press|"},
       {IDC_TXTSUNINC, L"42|Sun Inclination|50|Strength of Light||"},
       {IDC_TXTSUNROT, L"42|Sun Rotation|180|Number Between 0 & 360||"},
       {IDC_CMDSAVE, L"43|Save|||Press|"},
@@ -110,15 +112,25 @@ TEST_F(KeyboardTest, TabReachesEveryFieldAndTheSwatchesPressCopyAndPaste) {
     Keystroke({VK_CONTROL, 'V'});
     EXPECT_EQ(Text(IDC_PICSUNSPEC), L"10 11 12") << text;
   }
+  // A refused paste is heard, not only beeped: the swatch's description says why.
+  EXPECT_EQ(Ask(Item(IDC_PICSUNSPEC)),
+            L"43|Sun Specular|10 11 12|The clipboard holds no colour to paste: copy one as R G B "
+            L"or #RRGGBB. Press Space to choose a colour|Press|");
 }
 
 // The swatch's menu, opened by Shift+F10, the menu key and a right click, runs its three commands;
 // Paste is offered only when the clipboard holds a colour.
 TEST_F(KeyboardTest, TheSwatchMenuChoosesCopiesAndPastes) {
   bool pasteOffered = true;
-  auto offered = [&pasteOffered](HWND menu) {
+  std::wstring texts;
+  auto offered = [&](HWND menu) {
     const auto items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
     pasteOffered = !(GetMenuState(items, IDM_PASTECOLOUR, MF_BYCOMMAND) & MF_GRAYED);
+    for (const int id : {IDM_CHOOSECOLOUR, IDM_COPYCOLOUR, IDM_PASTECOLOUR}) {
+      wchar_t text[64] = {};
+      GetMenuStringW(items, static_cast<UINT>(id), text, 64, MF_BYCOMMAND);
+      texts += std::wstring(text) + L"|";
+    }
     return Keys({VK_ESCAPE})(menu);
   };
   SetFocus(Item(IDC_PICAMBCOL));
@@ -127,11 +139,65 @@ TEST_F(KeyboardTest, TheSwatchMenuChoosesCopiesAndPastes) {
   SetClipboard(L"no colour");
   Keystroke({VK_APPS}, {offered});
   EXPECT_FALSE(pasteOffered);
+  EXPECT_EQ(texts, L"Choose Colour...|Copy\tCtrl+C|Paste\tCtrl+V|") << "the keys shown";
   Keystroke({VK_APPS}, {Keys({VK_DOWN, VK_DOWN, VK_RETURN})});
   EXPECT_EQ(Clipboard(), L"7 8 9");
   SetClipboard(L"4 5 6");
   Run([this] { RightClick(); }, {Keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})});
   EXPECT_EQ(Text(IDC_PICAMBCOL), L"4 5 6");
+}
+
+// Counts the value changes a screen reader hears of each window.
+std::map<HWND, int> valueChanges;
+void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) ++valueChanges[window];
+}
+
+// Every way a swatch's colour changes is heard, as a value change of that swatch; the help
+// window is read as a dialog.
+TEST_F(KeyboardTest, EveryChangeOfASwatchIsHeard) {
+  testing_support::WriteBytes(folder_ / "a.lgt", "terrainambientcolor 1 1 1\r\n");
+  testing_support::WriteBytes(folder_ / "b.lgt", "suncolor 9 9 9\r\n");
+  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                             nullptr, Heard, 0, 0, WINEVENT_OUTOFCONTEXT);
+  const struct {
+    const char* way;
+    int swatch;
+    std::function<void()> change;
+  } cases[] = {
+      {"the chooser", IDC_PICSUNSPEC, [this] { Run(-IDC_PICSUNSPEC, {Colour(1, 2, 3)}); }},
+      {"a paste", IDC_PICAMBCOL,
+       [this] {
+         SetClipboard(L"4 5 6");
+         SetFocus(Item(IDC_PICAMBCOL));
+         Keystroke({VK_CONTROL, 'V'});
+       }},
+      {"the menu's Paste", IDC_PICSUNSPEC,
+       [this] {
+         SetClipboard(L"7 8 9");
+         SetFocus(Item(IDC_PICSUNSPEC));
+         Keystroke({VK_APPS}, {Keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})});
+       }},
+      {"an Open", IDC_PICTERRAMBCOL,
+       [this] {
+         Run(IDM_OPEN, {Press(IDNO), FileName(Path("a.lgt"))});
+       }},
+      {"a drop", IDC_PICSUNCOL,
+       [this] {  // (the Open left nothing to save: no question)
+         SendMessageW(MainWindow(), WM_DROPFILES,
+                      reinterpret_cast<WPARAM>(MakeDrop({Path("b.lgt")})), 0);
+       }},
+  };
+  for (const auto& c : cases) {
+    valueChanges.clear();
+    c.change();
+    PumpMessages(window_.get());
+    EXPECT_GE(valueChanges[Item(c.swatch)], 1) << c.way;
+  }
+  UnhookWinEvent(hook);
+  EXPECT_EQ(Text(IDC_PICSUNCOL), L"9 9 9");
+  Command(IDM_HELP);
+  EXPECT_EQ(Ask(HelpWindow()).substr(0, 3), L"18|") << "a dialog";
 }
 
 // Whenever the window is active again, the focus is back where it was: what is typed next lands
@@ -146,7 +212,7 @@ TEST_F(KeyboardTest, TheFocusComesBackAfterEveryOtherWindow) {
       // clang-format off
       {"the colour chooser, closed with Esc", IDC_TXTNAME, [this] { RightClick(); }, {Keys({VK_DOWN, VK_RETURN}), Keys({VK_ESCAPE})}},
       {"the numbers-only message", IDC_TXTSUNROT, [] { PressKeys({VK_CONTROL, 'S'}); }, {Keys({VK_RETURN})}},
-      {"the open dialog and its error", IDC_TXTSUNINC, [] { PressKeys({VK_CONTROL, 'O'}); }, {FileName(Path("absent.lgt")), Keys({VK_RETURN})}},
+      {"the open dialog and its error", IDC_TXTSUNINC, [] { PressKeys({VK_CONTROL, 'O'}); }, {Press(IDNO), FileName(Path("absent.lgt")), Keys({VK_RETURN})}},
       {"the help window", IDC_TXTNAME, [this] { Command(IDM_HELP); }, {}},
       // clang-format on
   };

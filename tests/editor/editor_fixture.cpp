@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <shlobj.h>
 
 #include <cwchar>
 #include <vector>
@@ -67,6 +68,19 @@ void EditorTest::SetValues(const std::vector<std::wstring>& values) const {
       editor::SetSwatchColour(Item(id), RGB(red, green, blue));
     }
   }
+}
+
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  list.copy(reinterpret_cast<wchar_t*>(header + 1), list.size());
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
 }
 
 void PressKeys(std::initializer_list<WORD> chord) {

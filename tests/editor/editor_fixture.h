@@ -31,11 +31,13 @@ class ScriptedDialogs final : public editor::SystemDialogs {
   std::deque<std::wstring> openAnswers, saveAnswers;  // "" cancels
   std::deque<lightset::ColourRef> colourAnswers;      // -1 cancels
   std::deque<int> messageAnswers;                     // IDOK when empty
+  std::deque<int> saveChangesAnswers;                 // IDNO when empty
 
   std::vector<std::wstring> openRequests;  // "title|pattern"
   std::vector<lightset::ColourRef> colourRequests;
   std::vector<std::wstring> saveRequests;  // "proposed name|filter"
   std::vector<Message> messages;
+  std::vector<std::wstring> saveChangesRequests;  // the names asked about
 
   std::wstring ShowOpenDialog(const std::wstring& title, const std::wstring& pattern,
                               HWND) override {
@@ -55,6 +57,10 @@ class ScriptedDialogs final : public editor::SystemDialogs {
   int ShowMessage(HWND, const std::wstring& text, const std::wstring& title, UINT type) override {
     messages.push_back({text, title, type});
     return Next<int>(messageAnswers, IDOK);
+  }
+  int AskToSaveChanges(HWND, const std::wstring& name) override {
+    saveChangesRequests.push_back(name);
+    return Next<int>(saveChangesAnswers, IDNO);
   }
 
  private:
@@ -100,6 +106,10 @@ class EditorTest : public ::testing::Test {
   editor::SystemDialogs* shown_ = &dialogs_;  // the dialogs the window is made with
   std::unique_ptr<editor::Main> window_;
 };
+
+// A drop of paths as Explorer makes it: a DROPFILES header and the paths, each ending in NUL,
+// then a NUL.
+HDROP MakeDrop(const std::vector<std::wstring>& paths);
 
 // Real keystrokes for the window with the focus: keys pressed together and released, or text.
 void PressKeys(std::initializer_list<WORD> chord);

@@ -1,8 +1,6 @@
 // Files reaching the window every way a user hands them over (the dialogs, the command line, a
 // drop), and those that fail: one message naming the file, the line and the reason; the window and
 // the old file as they were; the next Open and Save working.
-#include <shlobj.h>
-
 #include <functional>
 #include <utility>
 
@@ -15,20 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testing_support;
 using namespace std::string_literals;
-
-// A drop as Explorer makes it: a DROPFILES header and the paths, each ending in NUL, then a NUL.
-HDROP MakeDrop(const std::vector<std::wstring>& paths) {
-  std::wstring list;
-  for (const std::wstring& path : paths) list += path + L'\0';
-  list += L'\0';
-  const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-  header->pFiles = sizeof(DROPFILES);
-  header->fWide = TRUE;
-  list.copy(reinterpret_cast<wchar_t*>(header + 1), list.size());
-  GlobalUnlock(memory);
-  return static_cast<HDROP>(memory);
-}
 
 enum Way { kOpenDialog = 1, kCommandLine = 2, kDrop = 4, kSaveDialog = 8 };
 

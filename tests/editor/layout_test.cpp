@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <string_view>
 
 #include "editor/window_text.h"
 #include "editor_fixture.h"
@@ -48,6 +49,44 @@ int Scaled(int pixelsAt96, UINT dpi) {
   return MulDiv(pixelsAt96 * 15, static_cast<int>(dpi), 1440);
 }
 
+// Set by the run in a Wine prefix without the fonts the project's prefix copies in.
+const bool withoutFonts = std::getenv("KESTRUNE_WITHOUT_FONTS") != nullptr;
+
+// Checks a control's font: the layout's face and size where the face is there; where it is not,
+// another face, no larger. Either way a label's text fits in its place, wrapped as it wraps.
+void ExpectFont(HWND control, int hundredths, int weight) {
+  const auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  LOGFONTW font{};
+  GetObjectW(handle, sizeof font, &font);
+  const int height = -MulDiv(hundredths, static_cast<int>(GetDpiForWindow(control)), 7200);
+  if (withoutFonts) {
+    EXPECT_STRNE(font.lfFaceName, L"MS Sans Serif");
+    EXPECT_GE(font.lfHeight, height);
+  } else {
+    EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+    EXPECT_EQ(font.lfHeight, height);
+  }
+  EXPECT_EQ(font.lfWeight, weight);
+  wchar_t name[16] = {};
+  GetClassNameW(control, name, 16);
+  const std::wstring text = editor::WindowText(control);
+  if (std::wstring_view(name) != L"Static" || text.empty()) return;
+  RECT place;
+  GetClientRect(control, &place);
+  RECT needed{0, 0, place.right, 0};
+  const HDC dc = GetDC(control);
+  const HGDIOBJ old = SelectObject(dc, handle);
+  DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  // No word past the edge; no line cut by more than a quarter of its height.
+  EXPECT_LE(needed.right, place.right) << "fits: " << testing::PrintToString(text);
+  EXPECT_LE(needed.bottom, place.bottom + metrics.tmHeight / 4)
+      << "fits: " << testing::PrintToString(text);
+}
+
 // Checks the main window's client area and controls as laid out for its DPI.
 void ExpectLayout(HWND window) {
   const UINT dpi = GetDpiForWindow(window);
@@ -74,14 +113,7 @@ void ExpectLayout(HWND window) {
     EXPECT_EQ((Place{place.left, place.top, place.right - place.left, place.bottom - place.top}),
               (Place{Scaled(at96.left, dpi), Scaled(at96.top, dpi), Scaled(at96.right, dpi),
                      Scaled(at96.bottom, dpi)}));
-    if (expected.fontHundredths) {
-      LOGFONTW font{};
-      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), sizeof font,
-                 &font);
-      EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
-      EXPECT_EQ(font.lfHeight, -MulDiv(expected.fontHundredths, static_cast<int>(dpi), 7200));
-      EXPECT_EQ(font.lfWeight, FW_NORMAL);
-    }
+    if (expected.fontHundredths) ExpectFont(child, expected.fontHundredths, FW_NORMAL);
     child = GetWindow(child, GW_HWNDNEXT);
   }
   EXPECT_FALSE(child) << "an unexpected control";
@@ -123,11 +155,16 @@ TEST_F(EditorTest, LayoutOfTheMainWindow) {
     GetMenuStringW(file, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
     items.push_back({GetMenuItemID(file, i), text});
   }
-  EXPECT_EQ(items, (decltype(items){{1, L"File"},
+  GetMenuStringW(bar, 1, text, 64, MF_BYPOSITION);
+  items.push_back({GetMenuItemID(GetSubMenu(bar, 1), 0), text});
+  EXPECT_EQ(items, (decltype(items){{2, L"File"},
                                     {IDM_SAVE, L"Save\tCtrl+S"},
                                     {IDM_OPEN, L"Open\tCtrl+O"},
                                     {IDM_HELP, L"Help"},
-                                    {IDM_EXIT, L"Exit"}}));
+                                    {IDM_EXIT, L"Exit"},
+                                    {IDM_PREVIEW, L"View"}}));
+  GetMenuStringW(GetSubMenu(bar, 1), 0, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"Preview\tAlt+P");
 }
 
 TEST_F(EditorTest, LayoutOfTheHelpWindow) {
@@ -148,6 +185,19 @@ TEST_F(EditorTest, LayoutOfTheHelpWindow) {
       << "a modal frame; takes no dropped files";
   EXPECT_EQ(GetFocus(), GetDlgItem(HelpWindow(), IDOK));
   EXPECT_TRUE(SendDlgItemMessageW(HelpWindow(), IDC_PICICON, STM_GETICON, 0, 0));
+  // In screen order, which a screen reader follows: the heading, the lines top to bottom, OK.
+  std::vector<int> order;
+  for (HWND child = GetWindow(HelpWindow(), GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    order.push_back(GetDlgCtrlID(child));
+    if (GetDlgCtrlID(child) != IDC_PICICON) {
+      ExpectFont(child, 825, GetDlgCtrlID(child) == IDC_ABOUT_LABEL8 ? FW_BOLD : FW_NORMAL);
+    }
+  }
+  EXPECT_EQ(order, (std::vector<int>{IDC_PICICON, IDC_LBLTITLE, IDC_LBLVERSION, IDC_ABOUT_LABEL8,
+                                     IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL7,
+                                     IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL5,
+                                     IDC_ABOUT_LABEL6, IDOK}));
 }
 
 }  // namespace

@@ -100,7 +100,10 @@ TEST_F(PreviewTest, ThePictureFollowsEveryChange) {
          FocusMain(IDC_PICTERRAMBCOL);
          Keystroke({VK_CONTROL, 'V'});
        }},
-      {"opening a file", [this] { Run(IDM_OPEN, {FileName(Path("noon.lgt"))}); }},
+      {"opening a file",
+       [this] {
+         Run(IDM_OPEN, {Press(IDNO), FileName(Path("noon.lgt"))});
+       }},
   };
   for (const auto& c : cases) {
     const COLORREF before = LevelGround();
@@ -158,24 +161,27 @@ TEST_F(PreviewTest, TheCompassWritesTheBoxesFromKeysAndPointer) {
   POINT centre{client.right / 2, client.bottom / 2};
   ClientToScreen(compass, &centre);
   const int radius = std::min(client.right, client.bottom) * 4 / 10;
-  auto mouse = [](DWORD flags) {
-    INPUT input{INPUT_MOUSE, {.mi = {0, 0, 0, flags, 0, 0}}};
+  // The pointer moved and pressed as a person moves it: absolute moves, in the screen's units.
+  auto mouse = [](DWORD flags, int x = 0, int y = 0) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{INPUT_MOUSE,
+                {.mi = {x * 65535 / (width - 1), y * 65535 / (height - 1), 0,
+                        flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE, 0, 0}}};
     SendInput(1, &input, sizeof input);
   };
+  SetForegroundWindow(Preview());
   Run(
       [&] {
-        SetCursorPos(centre.x, centre.y);
-        mouse(MOUSEEVENTF_LEFTDOWN);
+        mouse(0, centre.x, centre.y);
+        mouse(MOUSEEVENTF_LEFTDOWN, centre.x, centre.y);
       },
       {});
   EXPECT_EQ(Text(IDC_TXTSUNINC), L"90");
   Run(
       [&] {
-        SetCursorPos(centre.x + radius / 2, centre.y);
-        mouse(MOUSEEVENTF_MOVE);
-        SetCursorPos(centre.x + radius + 20, centre.y);
-        mouse(MOUSEEVENTF_MOVE);
-        mouse(MOUSEEVENTF_LEFTUP);
+        mouse(0, centre.x + radius / 2, centre.y);
+        mouse(0, centre.x + radius + 20, centre.y);
+        mouse(MOUSEEVENTF_LEFTUP, centre.x + radius + 20, centre.y);
       },
       {});
   EXPECT_EQ(Text(IDC_TXTSUNINC), L"0");
