@@ -8,6 +8,8 @@
 
 #include "editor/command_line.h"
 #include "editor/main_window.h"
+#include "lightset/error_text.h"
+#include "wintext/ansi_text.h"
 
 #ifdef __GLIBCXX__
 // The GNU C++ library's own handler for an exception nothing caught prints the exception's type,
@@ -27,7 +29,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   InitCommonControlsEx(&controls);
 
   editor::Main window(editor::WindowsDialogs());
-  window.Show(instance, showCommand);
+  if (!window.Show(instance, showCommand)) {
+    const std::wstring why = L"Kestrune Light Editor could not make its window: " +
+                             wintext::FromUtf8(lightset::SystemReason(GetLastError())) + L".";
+    MessageBoxW(nullptr, why.c_str(), L"Kestrune Light Editor", MB_OK | MB_ICONERROR);
+    return 1;
+  }
   window.OpenFiles(editor::FilesToOpen(GetCommandLineW()));
   // The program ends when its last window is gone: the help window may outlive the main one.
   MSG message;

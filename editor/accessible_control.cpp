@@ -26,8 +26,18 @@ HRESULT Text(const std::wstring& text, BSTR* answer) {
   return *answer ? S_OK : E_OUTOFMEMORY;
 }
 
-// The system's own object for a control, with the answers of a description over it.
-class DescribedControl final : public IAccessible {
+// IAccIdentity's identifier, which not every SDK's headers attach to the interface.
+constexpr GUID kAccIdentity = {
+    0x7852b78d, 0x1cfd, 0x41c1, {0xa6, 0x15, 0x9c, 0x0c, 0x85, 0x96, 0x0b, 0x5f}};
+
+// The system's own object for a control, with the answers of a description over it. What else
+// the system's object offers a screen reader or UI Automation's proxy (walking the children,
+// services, the identity string) this object offers too, forwarded: as itself, so that each of
+// its interfaces leads back to this object's IUnknown, as COM requires.
+class DescribedControl final : public IAccessible,
+                               public IEnumVARIANT,
+                               public IServiceProvider,
+                               public IAccIdentity {
  public:
   DescribedControl(HWND control, IAccessible* system, ControlDescription description)
       : control_(control), system_(system), description_(std::move(description)) {}
@@ -36,11 +46,16 @@ class DescribedControl final : public IAccessible {
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    if (id != __uuidof(IUnknown) && id != __uuidof(IDispatch) && id != __uuidof(IAccessible)) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<IAccessible*>(this);
+    *object = nullptr;
+    if (id == __uuidof(IUnknown) || id == __uuidof(IDispatch) || id == __uuidof(IAccessible))
+      *object = static_cast<IAccessible*>(this);
+    else if (id == __uuidof(IEnumVARIANT) && System(id, children_))
+      *object = static_cast<IEnumVARIANT*>(this);
+    else if (id == __uuidof(IServiceProvider) && System(id, services_))
+      *object = static_cast<IServiceProvider*>(this);
+    else if (id == kAccIdentity && System(id, identity_))
+      *object = static_cast<IAccIdentity*>(this);
+    if (!*object) return E_NOINTERFACE;
     AddRef();
     return S_OK;
   }
@@ -49,6 +64,21 @@ class DescribedControl final : public IAccessible {
     const ULONG left = --references_;
     if (left == 0) delete this;
     return left;
+  }
+
+  // IEnumVARIANT, IServiceProvider and IAccIdentity, as the system's object answers them
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
+    return children_->Next(count, children, fetched);
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return children_->Skip(count); }
+  HRESULT STDMETHODCALLTYPE Reset() override { return children_->Reset(); }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override { return children_->Clone(copy); }
+  HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID id, void** object) override {
+    return services_->QueryService(service, id, object);
+  }
+  HRESULT STDMETHODCALLTYPE GetIdentityString(DWORD child, BYTE** identity,
+                                              DWORD* length) override {
+    return identity_->GetIdentityString(child, identity, length);
   }
 
   // IDispatch, as the system's object answers it
@@ -150,10 +180,24 @@ class DescribedControl final : public IAccessible {
   }
 
  private:
-  ~DescribedControl() { system_->Release(); }
+  ~DescribedControl() {
+    for (IUnknown* other : {static_cast<IUnknown*>(children_), static_cast<IUnknown*>(services_),
+                            static_cast<IUnknown*>(identity_)})
+      if (other) other->Release();
+    system_->Release();
+  }
+
+  // Whether the system's object offers the interface id; kept when it does.
+  template <class Interface>
+  bool System(REFIID id, Interface*& kept) {
+    return kept || SUCCEEDED(system_->QueryInterface(id, reinterpret_cast<void**>(&kept)));
+  }
 
   HWND control_;
   IAccessible* system_;
+  IEnumVARIANT* children_ = nullptr;
+  IServiceProvider* services_ = nullptr;
+  IAccIdentity* identity_ = nullptr;
   const ControlDescription description_;
   ULONG references_ = 1;
 };
@@ -177,7 +221,7 @@ LRESULT Answer(HWND control, WPARAM flags, const ControlDescription& description
           create(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&system))))
     return 0;
   auto* described = new DescribedControl(control, system, description);
-  const LRESULT result = answer(__uuidof(IAccessible), flags, described);
+  const LRESULT result = answer(__uuidof(IAccessible), flags, static_cast<IAccessible*>(described));
   described->Release();
   return result;
 }

@@ -66,7 +66,7 @@ std::optional<lightset::ColourRef> ColourOfText(std::wstring_view text) {
   if (text.size() == 7 && text.front() == L'#') {
     const int red = hex(1), green = hex(3), blue = hex(5);
     if (red < 0 || green < 0 || blue < 0) return std::nullopt;
-    return red + 256 * green + 65536 * blue;
+    return lightset::PackColour(red, green, blue);
   }
   if (std::any_of(text.begin(), text.end(), [](wchar_t c) { return c > 127; })) return std::nullopt;
   return lightset::ParseColourText(std::string(text.begin(), text.end()));
@@ -140,8 +140,8 @@ bool ControlDown() { return GetKeyState(VK_CONTROL) < 0; }
 LRESULT CALLBACK SwatchProc(HWND swatch, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      SetWindowLongPtrW(swatch, kColourOffset, 0xFFFFFF);
-      ShowColourAsText(swatch, 0xFFFFFF);
+      SetWindowLongPtrW(swatch, kColourOffset, lightset::kWhiteColour);
+      ShowColourAsText(swatch, lightset::kWhiteColour);
       return 0;
     case WM_PAINT:
       Paint(swatch);

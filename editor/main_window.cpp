@@ -86,6 +86,9 @@ std::wstring FileNameOf(const std::wstring& path) {
 
 }  // namespace
 
+// Each field of the table has its control, in the table's order.
+static_assert(std::size(Main::kFieldControls) == lightset::kFieldCount);
+
 Main::Main(SystemDialogs& dialogs)
     : dialogs_(dialogs),
       Cdlg(dialogs),
@@ -97,7 +100,7 @@ Main::~Main() {
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
-void Main::Show(HINSTANCE instance, int showCommand) {
+bool Main::Show(HINSTANCE instance, int showCommand) {
   RegisterColourSwatchClass(instance);
   if (!accelerators_)
     accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
@@ -107,8 +110,10 @@ void Main::Show(HINSTANCE instance, int showCommand) {
                             .style = kStyle,
                             .exStyle = WS_EX_CONTROLPARENT,
                             .menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU))});
+  if (!hwnd_) return false;
   ShowWindow(hwnd_, showCommand);
   SetFocus(txtname);
+  return true;
 }
 
 bool Main::PreTranslateMessage(MSG& message) {

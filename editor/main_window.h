@@ -39,8 +39,9 @@ class Main : public BaseWindow<Main> {
   explicit Main(SystemDialogs& dialogs);
   ~Main();
 
-  // Creates the window and its controls and shows it.
-  void Show(HINSTANCE instance, int showCommand);
+  // Creates the window and its controls and shows it. Returns false, with the system's error
+  // code set, when the window cannot be made.
+  bool Show(HINSTANCE instance, int showCommand);
   // Shortcut keys and dialog navigation for both windows; true when the message was handled.
   bool PreTranslateMessage(MSG& message);
   // Opens the first of paths that opens, as File > Open opens the file chosen, and says which

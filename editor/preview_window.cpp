@@ -25,7 +25,7 @@ constexpr ControlLayout kControls[] = {
 // clang-format on
 
 COLORREF ColourOf(const std::string& text) {
-  return static_cast<COLORREF>(lightset::ParseColourText(text).value_or(0xFFFFFF));
+  return static_cast<COLORREF>(lightset::ParseColourText(text).value_or(lightset::kWhiteColour));
 }
 
 }  // namespace

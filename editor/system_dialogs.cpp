@@ -116,9 +116,8 @@ class Win32Dialogs final : public SystemDialogs {
   }
 
   bool ShowSaveDialog(HWND owner, std::wstring& fileName, const std::wstring& filter) override {
-    // A filter without a "|" separator names an extension, as ".LGT" does.
-    const std::wstring list =
-        filter.find(L'|') == std::wstring::npos ? FilterList(L"*" + filter) : filter;
+    // The filter names an extension, as ".LGT" does.
+    const std::wstring list = FilterList(L"*" + filter);
     std::wstring file(kPathBuffer, L'\0');
     fileName.copy(file.data(), std::min<std::size_t>(fileName.size(), kPathBuffer - 1));
     OPENFILENAMEW request{};

@@ -1,5 +1,6 @@
 // Write then read: every setting the writer accepts reads back as the same values, the numbers
 // without their surrounding blanks.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,12 +14,15 @@ using namespace lightset;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The texts (the name and the numbers, in the fields' order) separated by NUL bytes, then
   // three bytes for each colour.
-  constexpr std::size_t kColourBytes = 12;
+  constexpr auto kColours = static_cast<std::size_t>(
+      std::count_if(std::begin(kFields), std::end(kFields),
+                    [](const Field& f) { return f.kind == FieldKind::Colour; }));
+  constexpr std::size_t kColourBytes = 3 * kColours, kTexts = kFieldCount - kColours;
   if (size < kColourBytes) return 0;
-  std::string texts[3];
+  std::string texts[kTexts];
   std::size_t at = 0;
   for (const char c : std::string_view(reinterpret_cast<const char*>(data), size - kColourBytes)) {
-    if (c == '\0' && at < 2)
+    if (c == '\0' && at + 1 < kTexts)
       ++at;
     else
       texts[at] += c;
@@ -30,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     const Field& field = kFields[i];
     if (field.kind == FieldKind::Colour) {
-      setting.*field.text = ColourText(rgb[0] + 256 * rgb[1] + 65536 * rgb[2]);
+      setting.*field.text = ColourText(PackColour(rgb[0], rgb[1], rgb[2]));
       rgb += 3;
     } else {
       setting.*field.text = texts[text++];

@@ -21,6 +21,12 @@ std::string Printable(std::string_view bytes) {
   return shown;
 }
 
+std::string WithThousands(std::size_t number) {
+  std::string digits = std::to_string(number);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+  return digits;
+}
+
 std::string Quoted(std::string_view bytes) {
   constexpr std::size_t kShown = 24;
   return '"' + Printable(bytes.substr(0, kShown)) + (bytes.size() > kShown ? "...\"" : "\"");

@@ -19,6 +19,9 @@ std::string SystemReason(unsigned long error);
 // text is valid UTF-8 and holds no control character whatever the bytes were.
 std::string Printable(std::string_view bytes);
 
+// A number with its thousands separated by commas: "32,767".
+std::string WithThousands(std::size_t number);
+
 // A short piece of a file in double quotes: Printable of its first 24 bytes, with "..." before
 // the closing quote when there were more.
 std::string Quoted(std::string_view bytes);

@@ -14,10 +14,12 @@
 namespace lightset {
 namespace {
 
-// A line is searched as far as its 32,767th character and no further.
-constexpr std::size_t kReach = 32767;
-constexpr const char* kBeyondReach = "line too long: a scan passed its 32,767th character";
-constexpr const char* kOverLongest = "line too long: more than 1,048,576 characters";
+const std::string kBeyondReachText =
+    "line too long: a scan passed its " + WithThousands(kReach) + "th character";
+const char* const kBeyondReach = kBeyondReachText.c_str();
+const std::string kOverLongestText =
+    "line too long: more than " + WithThousands(kLongestLine) + " characters";
+const char* const kOverLongest = kOverLongestText.c_str();
 constexpr const char* kNoMemory = "not enough memory to read the line";
 constexpr const char* kNoMemoryForFile = "not enough memory to read it";
 

@@ -20,8 +20,9 @@
 //   - a colour line with no blank behind its keyword;
 //   - a colour number that is missing, not a whole number, or out of -32768 to 32767;
 //   - "line too long": the quotes of a name, the blank behind a colour's keyword or a colour
-//     number reaching past the line's 32,767th character (a line is searched no further), or a
-//     line that names a field holding more than kLongestLine characters after its leading blanks;
+//     number lying further than kReach characters from where its scan starts (each scan looks
+//     no further), or a line that names a field holding more than kLongestLine characters after
+//     its leading blanks;
 //   - a file that cannot be opened or read, or is not a regular file (line 0);
 //   - too little memory ("not enough memory to read the line", or to read the file: line 0).
 #pragma once
@@ -40,6 +41,11 @@ namespace lightset {
 
 // The longest line that names a field, leading blanks not counted: 1 MiB.
 inline constexpr std::size_t kLongestLine = std::size_t{1} << 20;
+
+// How far one scan of a line looks, from where it starts: the opening quote of a name from the
+// line's start (after its leading blanks), the closing quote from the opening one, the blank
+// behind a colour's keyword and each colour number from where the last ended.
+inline constexpr std::size_t kReach = 32767;
 
 // What a file set. Values are the file's bytes, unchanged; colours as ColourText. A field no line
 // set holds its default and line 0.

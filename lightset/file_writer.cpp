@@ -9,8 +9,8 @@
 namespace lightset {
 namespace {
 
-// The reader looks for the closing quote within the 32,767 characters after the opening one.
-constexpr std::size_t kLongestName = 32766;
+// The reader looks for the closing quote within kReach characters after the opening one.
+constexpr std::size_t kLongestName = kReach - 1;
 
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
@@ -32,7 +32,8 @@ std::optional<std::string> NameOrColourRefused(const Field& field, const std::st
     return the + " cannot contain a double quote (\"): the file marks its end with one";
   if (HasLineBreak(value)) return the + " cannot contain a line break";
   if (value.size() > kLongestName)
-    return the + " is too long: a lighting-set file holds at most 32,766 characters of it";
+    return the + " is too long: a lighting-set file holds at most " + WithThousands(kLongestName) +
+           " characters of it";
   return std::nullopt;
 }
 
@@ -71,8 +72,8 @@ std::optional<Refusal> CheckLightSetting(const LightSetting& setting) {
   for (const Field& field : kFields) {
     if (FieldLine(field, setting.*field.text).size() - field.indented > kLongestLine)
       return Refusal{&field, "the " + std::string(field.label) +
-                                 " is longer than a line of a lighting-set file may be: at most "
-                                 "1,048,576 characters with its keyword"};
+                                 " is longer than a line of a lighting-set file may be: at most " +
+                                 WithThousands(kLongestLine) + " characters with its keyword"};
   }
   return std::nullopt;
 }

@@ -38,7 +38,7 @@ inline constexpr std::string_view kNumbersOnlyTitle = "Numbers Only!";
 // Returns nothing when the setting can be written so that it reads back as itself; otherwise the
 // first field refused and why. Refused: a number that is not one (CheckNumbers); a name holding a
 // double quote, CR or LF (the quote would end the name early, a line end would add lines) or
-// longer than 32,766 characters (the reader looks no further for its closing quote); a colour
+// longer than kReach - 1 characters (the reader looks no further for its closing quote); a colour
 // that is not ColourText; a value whose line, without its leading blank, would be longer than
 // the reader reads (kLongestLine, file_reader.h).
 [[nodiscard]] std::optional<Refusal> CheckLightSetting(const LightSetting& setting);

@@ -27,7 +27,7 @@ std::optional<ColourRef> ParseColourText(std::string_view text) {
     cursor = next;
   }
   if (cursor != end) return std::nullopt;
-  return parts[0] + 256 * parts[1] + 65536 * parts[2];
+  return PackColour(parts[0], parts[1], parts[2]);
 }
 
 }  // namespace lightset

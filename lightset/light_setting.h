@@ -13,7 +13,13 @@ namespace lightset {
 // -1 is not a colour: the colour chooser returns it when the user cancels.
 using ColourRef = std::int32_t;
 
-// What a colour holds until something sets it: white.
+// Packs components 0 to 255 as a ColourRef holds them: red + 256 * green + 65536 * blue.
+constexpr ColourRef PackColour(ColourRef red, ColourRef green, ColourRef blue) {
+  return red + 256 * green + 65536 * blue;
+}
+
+// What a colour holds until something sets it: white, as a colour and as its text.
+inline constexpr ColourRef kWhiteColour = PackColour(255, 255, 255);
 inline constexpr std::string_view kWhite = "255 255 255";
 
 // The seven values of one lighting set, each held as the file's 8-bit text exactly as it is
@@ -37,13 +43,13 @@ struct LightSetting {
 // next green, the next blue, and the top byte plays no part.
 std::string ColourText(ColourRef colour);
 
-// Returns red + 256 * green + 65536 * blue. A component above 255 counts as 255 and one below
-// 0 counts as 0, so the result is always a colour (0 to 0xFFFFFF).
+// Returns PackColour of the components, a component above 255 counted as 255 and one below 0 as
+// 0, so the result is always a colour (0 to 0xFFFFFF).
 inline ColourRef ColourFromComponents(std::int16_t red, std::int16_t green, std::int16_t blue) {
   auto component = [](std::int16_t value) -> ColourRef {
     return value < 0 ? 0 : std::min<ColourRef>(value, 255);
   };
-  return component(red) + 256 * component(green) + 65536 * component(blue);
+  return PackColour(component(red), component(green), component(blue));
 }
 
 // Reads "R G B": three runs of decimal digits, each 0 to 255, separated by single blanks, with

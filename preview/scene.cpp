@@ -99,7 +99,7 @@ struct Colour {
 };
 
 Colour ColourOf(const std::string& text) {
-  const auto colour = lightset::ParseColourText(text).value_or(0xFFFFFF);
+  const auto colour = lightset::ParseColourText(text).value_or(lightset::kWhiteColour);
   return {(colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0};
 }
 
@@ -195,7 +195,7 @@ Image Scene::Render(const lightset::LightSetting& setting) const {
     if (ring_[at]) std::fill_n(&image.rgb[at * 3], 3, std::uint8_t{215});
   }
   if (sun.toward) {
-    const auto colour = lightset::ParseColourText(setting.SunColour).value_or(0xFFFFFF);
+    const auto colour = lightset::ParseColourText(setting.SunColour).value_or(lightset::kWhiteColour);
     DrawSunMarker(image.rgb, width_, height_, landmarks_.compassX, landmarks_.compassY,
                   landmarks_.compassRadius, sun, colour);
   }

@@ -29,6 +29,35 @@ TEST_F(EditorTest, EachControlTellsAScreenReaderWhatItIs) {
   };
   for (const auto& [id, heard] : controls) EXPECT_EQ(Ask(Item(id)), heard) << id;
 
+  // What the system's own object offers besides IAccessible, the described one offers too, and
+  // each leads back to the same IUnknown, as COM requires.
+  const GUID accIdentity = {
+      0x7852b78d, 0x1cfd, 0x41c1, {0xa6, 0x15, 0x9c, 0x0c, 0x85, 0x96, 0x0b, 0x5f}};
+  IAccessible* described = Accessible(Item(IDC_PICSUNCOL));
+  IAccessible* system = nullptr;
+  CreateStdAccessibleObject(Item(IDC_PICSUNCOL), OBJID_CLIENT, __uuidof(IAccessible),
+                            reinterpret_cast<void**>(&system));
+  ASSERT_TRUE(described && system);
+  IUnknown* identity = nullptr;
+  described->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity));
+  for (const GUID& id : {__uuidof(IEnumVARIANT), __uuidof(IServiceProvider), accIdentity}) {
+    IUnknown *offered = nullptr, *back = nullptr, *systems = nullptr;
+    const bool systemOffers =
+        SUCCEEDED(system->QueryInterface(id, reinterpret_cast<void**>(&systems)));
+    EXPECT_EQ(SUCCEEDED(described->QueryInterface(id, reinterpret_cast<void**>(&offered))),
+              systemOffers);
+    if (offered) {
+      offered->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&back));
+      EXPECT_EQ(back, identity) << "the same object";
+      back->Release();
+      offered->Release();
+    }
+    if (systems) systems->Release();
+  }
+  identity->Release();
+  system->Release();
+  described->Release();
+
   // A swatch's default action opens the chooser on its colour, as a click does.
   dialogs_.colourAnswers = {0x123456, 0x123456, 0x123456, 0x123456};
   for (const int id : {IDC_PICSUNCOL, IDC_PICSUNSPEC, IDC_PICAMBCOL, IDC_PICTERRAMBCOL}) {

@@ -16,6 +16,8 @@
 #include "editor/main_window.h"
 #include "editor/resource.h"
 #include "editor/window_text.h"
+#include "lightset/fields.h"
+#include "support/dusk.h"
 #include "support/temp_folder.h"
 
 namespace editor_testing {
@@ -73,8 +75,15 @@ class ScriptedDialogs final : public editor::SystemDialogs {
   }
 };
 
-inline const std::vector<std::wstring> kDuskValues = {
-    L"Dusk", L"255 200 150", L"255 255 255", L"40 40 60", L"60 60 80", L"50", L"180"};
+// The example Dusk (support/dusk.h) as the window shows it.
+inline const std::vector<std::wstring> kDuskValues = [] {
+  std::vector<std::wstring> values;
+  for (const lightset::Field& field : lightset::kFields) {
+    const std::string& value = testing_support::kDusk.*field.text;
+    values.emplace_back(value.begin(), value.end());
+  }
+  return values;
+}();
 
 // Runs the messages waiting for this thread through the program's own loop.
 void PumpMessages(editor::Main* window = nullptr);

@@ -10,6 +10,7 @@
 
 #include "editor/window_text.h"
 #include "editor_fixture.h"
+#include "version.h"
 
 namespace editor_testing {
 namespace {
@@ -175,7 +176,9 @@ TEST_F(EditorTest, LayoutOfTheHelpWindow) {
   EXPECT_EQ(clientOrigin.x, Scaled(156, GetDpiForWindow(HelpWindow())));
   EXPECT_EQ(clientOrigin.y, Scaled(129, GetDpiForWindow(HelpWindow())));
   EXPECT_EQ(editor::WindowText(HelpWindow()), L"Tolvane's Kestrune Light Editor");
-  EXPECT_EQ(editor::WindowText(GetDlgItem(HelpWindow(), IDC_LBLVERSION)), L"Version : 1.1");
+  EXPECT_EQ(editor::WindowText(GetDlgItem(HelpWindow(), IDC_LBLVERSION)),
+            L"Version : " + editor::NumberText(KESTRUNE_VERSION_MAJOR) + L"." +
+                editor::NumberText(KESTRUNE_VERSION_MINOR));
   EXPECT_EQ(GetWindow(HelpWindow(), GW_OWNER), nullptr);
   const auto style = GetWindowLongPtrW(HelpWindow(), GWL_STYLE);
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));

@@ -7,6 +7,7 @@
 #include "cli.h"
 #include "support/dusk.h"
 #include "support/temp_folder.h"
+#include "version.h"
 
 #ifdef _WIN32
 #include "wintext/ansi_text.h"
@@ -145,7 +146,7 @@ TEST(LgtCommands, CommandLineMistakes) {
       {Valid({"write", "@out.lgt", "--colour", "1 2 3"}), 2, "", "lgt: unknown option --colour" + std::string(kUsage)},
       {{"--help", "x"}, 2, "", "lgt: --help takes no arguments" + std::string(kUsage)},
       {{"--help"}, 0, "Usage: lgt read FILE\n…Exit status: 0 done, 1 a file could not be read…", ""},
-      {{"--version"}, 0, "lgt 1.1.0\n", ""},
+      {{"--version"}, 0, "lgt " KESTRUNE_VERSION_TEXT "\n", ""},
   });
   // clang-format on
 }

@@ -11,13 +11,6 @@ namespace {
 
 using namespace testing_support;
 
-const LightSetting kDusk = {.Name = "Dusk",
-                            .SunColour = "255 200 150",
-                            .AmbientColour = "40 40 60",
-                            .TerrainAmbientColour = "60 60 80",
-                            .SunInclination = "50",
-                            .SunRotation = "180"};
-
 TEST(WriteLightFile, WritesTheFifteenLinesExactlyOverWhatWasThere) {
   TempFolder folder;
   LightSetting longest = kDusk;

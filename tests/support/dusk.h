@@ -1,7 +1,16 @@
 // The example lighting set "Dusk" and the exact file the writer makes of it.
 #pragma once
 
+#include "lightset/light_setting.h"
+
 namespace testing_support {
+
+inline const lightset::LightSetting kDusk = {.Name = "Dusk",
+                                             .SunColour = "255 200 150",
+                                             .AmbientColour = "40 40 60",
+                                             .TerrainAmbientColour = "60 60 80",
+                                             .SunInclination = "50",
+                                             .SunRotation = "180"};
 
 inline constexpr const char* kDuskFile =
     "\\\\Custom Light File Made With Kestrune Light Editor By Tolvane.\r\n\r\n"
