@@ -36,6 +36,11 @@ class Main : public BaseWindow<Main> {
       {IDC_PICAMBCOL, IDC_LABEL3}, {IDC_PICTERRAMBCOL, IDC_LABEL4}, {IDC_TXTSUNINC, IDC_LABEL5},
       {IDC_TXTSUNROT, IDC_LABEL6}};
 
+  // A text box takes at most this many characters, which is more than a name the file can hold:
+  // Wine's text boxes take a second for this many, and their time grows with the square of it.
+  static constexpr std::size_t kLongestText = 32767;
+  static constexpr wchar_t kCaption[] = L"Kestrune Light Editor";
+
   explicit Main(SystemDialogs& dialogs);
   ~Main();
 
