@@ -4,7 +4,6 @@
 
 #include <oleacc.h>
 
-#include <cstring>
 #include <map>
 
 #include "editor_fixture.h"
@@ -88,17 +87,7 @@ class KeyboardTest : public RealDialogsTest {
                       {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_RIGHTUP, 0, 0}}}};
     SendInput(2, clicks, sizeof(INPUT));
   }
-  // The clipboard: set as another program sets it, read through the name box's own Paste.
-  void SetClipboard(const std::wstring& text) const {
-    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(data), text.c_str(), size);
-    GlobalUnlock(data);
-    ASSERT_TRUE(OpenClipboard(MainWindow()));
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, data);
-    CloseClipboard();
-  }
+  // The clipboard read through the name box's own Paste.
   std::wstring Clipboard() const {
     Type(IDC_TXTNAME, L"");
     SendMessageW(Item(IDC_TXTNAME), WM_PASTE, 0, 0);

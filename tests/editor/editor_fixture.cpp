@@ -4,6 +4,7 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -167,6 +168,17 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 }  // namespace
+
+void RealDialogsTest::SetClipboard(const std::wstring& text) const {
+  const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
+  const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+  std::memcpy(GlobalLock(data), text.c_str(), size);
+  GlobalUnlock(data);
+  ASSERT_TRUE(OpenClipboard(MainWindow()));
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
+}
 
 void RealDialogsTest::Run(const std::function<void()>& start, std::deque<Answer> script) {
   answers = std::move(script);

@@ -153,6 +153,8 @@ class RealDialogsTest : public EditorTest {
   void Run(int command, std::deque<Answer> answers) {
     Run([&] { command > 0 ? Command(command) : ClickSwatch(-command); }, std::move(answers));
   }
+  // Puts text on the clipboard as another program would.
+  void SetClipboard(const std::wstring& text) const;
   // Real keys for the control with the focus; what they open is answered.
   void Keystroke(std::initializer_list<WORD> chord, std::deque<Answer> answers = {}) {
     Run([&] { PressKeys(chord); }, std::move(answers));

@@ -2,8 +2,6 @@
 // boxes, and a screen reader hears what the picture shows.
 #include <windows.h>
 
-#include <cstring>
-
 #include "editor_fixture.h"
 #include "preview/scene.h"
 #include "screen_reader.h"
@@ -45,18 +43,6 @@ class PreviewTest : public RealDialogsTest {
     const COLORREF colour = GetPixel(dc, at.levelX, at.levelY);
     ReleaseDC(picture, dc);
     return colour;
-  }
-
-  // Puts the clipboard's text as another program would.
-  void SetClipboard(const std::wstring& text) const {
-    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(data), text.c_str(), size);
-    GlobalUnlock(data);
-    OpenClipboard(MainWindow());
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, data);
-    CloseClipboard();
   }
 
   // Focuses a control of the main window, as the user would by clicking it.

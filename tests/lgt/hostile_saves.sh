@@ -4,18 +4,12 @@
 # says, a watcher reading the new file, a reader locking the file.
 # Usage: hostile_saves.sh LGT [--sanitized]  (a sanitizer cannot be preloaded after)
 set -u
-program=$(realpath "$1")
 folder=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$folder"' EXIT
 source "$(dirname "$0")/../support/checks.sh"
+use_lgt "$(realpath "$1")"
 cd "$folder" || exit 1
 chmod 755 "$folder"
-lgt() { "$program" "$@"; }
-refused() {  # refused MESSAGE COMMAND...: COMMAND fails and says MESSAGE
-  local message=$1
-  shift
-  ! "$@" >/dev/null 2>err && grep -q "$message" err
-}
 fresh() { printf 'LightingSet "x"\r\nsuninclination 1\r\nsunrotation 2\r\n' >"$1"; }
 
 # The set-id bits survive the write that clears them, for their owner (root keeps them anyway).

@@ -3,31 +3,12 @@
 # back by a JSON parser (jq); diff and its exit codes; the completion script in bash; the manual.
 # Usage: lgt_json.sh LGT EXAMPLES [MANUAL]
 set -u
-program=$1 examples=$2 manual=${3:-}
+examples=$2 manual=${3:-}
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 source "$(dirname "$0")/../support/checks.sh"
-# lgt as a command any shell here can run.
-lgt=$folder/lgt
-if [[ $program == *.exe ]]; then
-  source "$(dirname "$0")/../../scripts/lib/wine-env.sh"
-  ensure_wine_prefix
-  export LC_ALL=C.UTF-8
-  printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$program" >"$lgt"
-  at=Z:$folder
-else
-  printf '#!/bin/sh\nexec "%s" "$@"\n' "$program" >"$lgt"
-  at=$folder
-fi
-chmod +x "$lgt"
-lgt() { "$lgt" "$@"; }
+use_lgt "$1"
 cp "$examples"/*.lgt "$folder"
-exits() {  # exits N COMMAND...: COMMAND ends with exit status N
-  local expected=$1
-  shift
-  "$@" >"$folder/out" 2>"$folder/err"
-  [ $? -eq "$expected" ]
-}
 json() {  # json FILTER EXPECTED: jq's compact answer for the last output
   [ "$(jq -c "$1" "$folder/out" 2>&1)" = "$2" ]
 }

@@ -4,20 +4,10 @@
 # (headless Chromium) shows with every picture loaded and every name as text.
 # Usage: lgt_preview.sh LGT
 set -u
-program=$1
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 source "$(dirname "$0")/../support/checks.sh"
-if [[ $program == *.exe ]]; then
-  source "$(dirname "$0")/../../scripts/lib/wine-env.sh"
-  ensure_wine_prefix
-  export LC_ALL=C.UTF-8
-  lgt() { wine "$program" "$@"; }
-  at=Z:$folder
-else
-  lgt() { "$program" "$@"; }
-  at=$folder
-fi
+use_lgt "$1"
 
 # Four sets with the sun overhead, each with its own terrain ambient, so that its level ground
 # is exactly terrain ambient + sun colour: a colour found only where its picture is shown.
@@ -30,9 +20,8 @@ done
 lgt write "$at/low.lgt" --name '<script>alert(1)</script> & low' --sun-colour "100 120 140" \
   --terrain-ambient-colour "10 20 30" --sun-inclination 0 --sun-rotation 90
 printf 'LightingSet "broken\r\nsuncolor 1 2\r\n' >"$folder/broken.lgt"
-check "a folder with a broken file ends with 1" bash -c "$(declare -f lgt); program='$program'
-  lgt preview '$at/set0.lgt' '$at/set1.lgt' '$at/set2.lgt' '$at/set3.lgt' '$at/low.lgt' \
-    '$at/broken.lgt' --out '$at/page' --size 128 >/dev/null 2>'$folder/err'; [ \$? = 1 ]"
+check "a folder with a broken file ends with 1" exits 1 lgt preview "$at/set0.lgt" "$at/set1.lgt" \
+  "$at/set2.lgt" "$at/set3.lgt" "$at/low.lgt" "$at/broken.lgt" --out "$at/page" --size 128
 check "and names the broken file" grep -q 'broken.lgt:1' "$folder/err"
 check "a PNG for each set and the page" \
   test "$(cd "$folder/page" && ls | tr '\n' ' ')" = "index.html low.png set0.png set1.png set2.png set3.png "
@@ -47,8 +36,7 @@ check "the sun overhead lights level ground with ambient + sun" \
 check "on the horizon, level ground holds the ambient alone" \
   awk -v lit="$(share "$folder/page/low.png" "${levels[0]}")" \
     -v dark="$(share "$folder/page/low.png" "${terrains[0]}")" 'BEGIN { exit !(lit == 0 && dark > 0.1) }'
-check "a bad size is refused" bash -c "$(declare -f lgt); program='$program'
-  lgt preview '$at/set0.lgt' --out '$at/x' --size 5 >/dev/null 2>&1; [ \$? = 2 ]"
+check "a bad size is refused" exits 2 lgt preview "$at/set0.lgt" --out "$at/x" --size 5
 
 # The page in a real browser: every picture loaded (its level colour on the screen), every name
 # as text, nothing run.

@@ -3,22 +3,13 @@
 # process shows, and the links and special files of the host, which a Windows program cannot make.
 # Usage: lgt_process.sh LGT [--sanitized]  (built with sanitizers: no memory limits, and /proc kept)
 set -u
-program=$1
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 source "$(dirname "$0")/../support/checks.sh"
-if [[ $program == *.exe ]]; then
-  source "$(dirname "$0")/../../scripts/lib/wine-env.sh"
-  ensure_wine_prefix
-  export LC_ALL=C.UTF-8  # Wine hands the program its UTF-8 arguments as UTF-16
-  lgt() { wine "$program" "$@"; }
-  at=Z:$folder name=$'caf\xe9'  # the name in the ANSI code page, 1252 under Wine here
-  run="wine '$program'"
-else
-  lgt() { "$program" "$@"; }
-  at=$folder name=café
-  run="'$program'"
-fi
+use_lgt "$1"
+run="'$lgt'"
+name=café
+[[ $program != *.exe ]] || name=$'caf\xe9'  # the name in the ANSI code page, 1252 under Wine here
 
 check "a write with a non-ASCII file name and value" \
   lgt write "$at/café.lgt" --name café --sun-colour "255 200 150" --ambient-colour "40 40 60" \
@@ -34,18 +25,6 @@ printf '%s\n' "Name=$name" 'SunColour=255 200 150' 'SunSpecular=255 255 255' \
 lgt read "$at/café.lgt" >"$folder/out" 2>&1
 check "read prints the values in lines ending in LF alone" cmp "$folder/expected.txt" "$folder/out"
 
-refused() {  # refused MESSAGE COMMAND...: COMMAND fails and says MESSAGE
-  local message=$1
-  shift
-  ! "$@" >/dev/null 2>"$folder/err" && grep -q "$message" "$folder/err"
-}
-
-exits() {  # exits N COMMAND...: COMMAND ends with exit status N
-  local expected=$1
-  shift
-  "$@" >/dev/null 2>&1
-  [ $? -eq "$expected" ]
-}
 check "a file that cannot be read ends with 1" exits 1 lgt read "$at/missing.lgt"
 
 full() {  # full ARGUMENTS...: output to a full disk ends with 1 and says so
