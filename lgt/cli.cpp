@@ -42,12 +42,24 @@ std::string Usage() {
   return usage + '\n';
 }
 
-constexpr std::string_view kHelp =
-    "Reads and writes Kestrune lighting-set (.lgt) files.\n"
-    "\n"
-    "  read    prints each value FILE sets as Key=value, in the order Name, SunColour,\n"
-    "          SunSpecular, AmbientColour, TerrainAmbientColour, SunInclination, SunRotation;\n"
-    "          colours as R G B. Reads as Kestrune Light Editor opens a file.\n"
+// What read prints, with its keys in the order of the table of fields, wrapped as the help is.
+std::string ReadHelp() {
+  std::string help = "  read    prints each value FILE sets as Key=value, in the order";
+  std::size_t column = help.size();
+  for (std::size_t i = 0; i < lightset::kFieldCount; ++i) {
+    const std::string word =
+        std::string(lightset::kFields[i].key) + (i + 1 < lightset::kFieldCount ? "," : ";");
+    if (column + 1 + word.size() > 90) {
+      help += "\n         ";
+      column = 9;
+    }
+    help += " " + word;
+    column += 1 + word.size();
+  }
+  return help + "\n          colours as R G B. Reads as Kestrune Light Editor opens a file.\n";
+}
+
+constexpr std::string_view kHelpAfterRead =
     "  check   reads each FILE as the editor opens it and prints \"FILE: ok\", or\n"
     "          \"FILE:LINE: message\" on standard error; after more than one file, a last line\n"
     "          \"N files, K could not be read\" on standard error. On Windows, * and ? in a\n"
@@ -111,7 +123,8 @@ int RunCommand(const std::vector<Argument>& arguments, Output& out, Output& err,
   if (verb == "--help" || verb == "--version") {
     if (arguments.size() > 1) return BadCommand(err, verb + " takes no arguments");
     if (verb == "--help")
-      out << Usage() << '\n' << kHelp;
+      out << Usage() << "\nReads and writes Kestrune lighting-set (.lgt) files.\n\n"
+          << ReadHelp() << kHelpAfterRead;
     else
       out << "lgt " << KESTRUNE_VERSION_TEXT << '\n';
     return 0;

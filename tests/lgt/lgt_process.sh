@@ -157,7 +157,9 @@ if [[ $program != *.exe ]]; then
   setfacl -m u:65534:rw "$folder/shared.lgt" && setfattr -n user.note -v kept "$folder/shared.lgt"
   setfattr -n user.empty "$folder/shared.lgt"
   # In a folder whose new files get an access list, one file without a list and one with it.
-  mkdir "$folder/inherits" && printf 'x\r\n' >"$folder/inherits/plain.lgt"
+  # (The one without a list holds an attribute, which the save sets after removing the list.)
+  mkdir "$folder/inherits" && printf 'x\r\n' >"$folder/inherits/plain.lgt" &&
+    setfattr -n user.kept -v yes "$folder/inherits/plain.lgt"
   setfacl -d -m u:65534:r "$folder/inherits" && printf 'x\r\n' >"$folder/inherits/listed.lgt"
   attributes() { getfacl -c "$@"; getfattr -d "$@"; stat -c '%u %g %a' "$@"; } 2>/dev/null
   files=("$folder/shared.lgt" "$folder/inherits/plain.lgt" "$folder/inherits/listed.lgt")
