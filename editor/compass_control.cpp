@@ -54,8 +54,8 @@ void Paint(HWND compass) {
   constexpr const wchar_t* kLetters[] = {L"N", L"E", L"S", L"W"};
   for (int way = 0; way < 4; ++way) {
     const preview::CompassPoint at = preview::PointOfSun(0, way * 90.0);
-    const int x = c.x + static_cast<int>(at.x * (r + r / 6)),
-              y = c.y + static_cast<int>(at.y * (r + r / 6));
+    const int x = c.x + static_cast<int>(at.x * (r + r / 6.0)),
+              y = c.y + static_cast<int>(at.y * (r + r / 6.0));
     RECT box{x - r / 6, y - r / 6, x + r / 6, y + r / 6};
     DrawTextW(dc, kLetters[way], 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
@@ -173,6 +173,8 @@ LRESULT CALLBACK CompassProc(HWND compass, UINT message, WPARAM wParam, LPARAM l
       if (GetCapture() == compass) ReleaseCapture();
       return 0;
   }
+  // The state made at WM_NCCREATE is deleted at WM_NCDESTROY, which the analyzer cannot follow.
+  // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
   return DefWindowProcW(compass, message, wParam, lParam);
 }
 

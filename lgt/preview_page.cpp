@@ -28,7 +28,7 @@ std::string Html(std::string_view text) {
         html += "&#39;";
         break;
       case '\0':
-        html += length ? "&#xFFFD;" : "&#xFFFD;";
+        html += "&#xFFFD;";  // a NUL, or a byte that is not UTF-8
         break;
       default:
         html += text.substr(0, length);
@@ -70,9 +70,11 @@ void Page::AddSet(const std::string& file, const std::string& picture,
     std::string shown = set.lines[i] ? Html(FromCodePage(value)) : "<i>not set</i>";
     if (set.lines[i] && field.kind == lightset::FieldKind::Colour) {
       const auto colour = *lightset::ParseColourText(value);
-      shown = "<span class=\"swatch\" style=\"background:rgb(" + std::to_string(colour & 0xFF) +
-              "," + std::to_string((colour >> 8) & 0xFF) + "," + std::to_string(colour >> 16) +
-              ")\"></span>" + shown;
+      std::string swatch = "<span class=\"swatch\" style=\"background:rgb(";
+      swatch += std::to_string(colour & 0xFF) + ",";
+      swatch += std::to_string((colour >> 8) & 0xFF) + ",";
+      swatch += std::to_string(colour >> 16) + ")\"></span>";
+      shown.insert(0, swatch);
     }
     sets_ += "<dt>" + std::string(field.key) + "</dt><dd>" + shown + "</dd>\n";
   }

@@ -65,9 +65,11 @@ bool OnPatch(const Vector& p) { return std::abs(p.x) <= 1 && std::abs(p.y) <= 1;
 double HitTerrain(const Vector& from, const Vector& way) {
   if (way.z >= 0) return -1;
   const double end = -from.z / way.z;  // at height 0 every ray meets the ground
-  double last = std::max(0.0, (kHighest - from.z) / way.z), t = end;
+  const double start = std::max(0.0, (kHighest - from.z) / way.z);
+  double last = start, t = end;
   constexpr double kStep = 0.01;
-  for (double next = last; next < end; next += kStep) {
+  for (int step = 0; start + step * kStep < end; ++step) {
+    const double next = start + step * kStep;
     const Vector p = from + next * way;
     if (p.z <= Height(p.x, p.y)) {
       t = next;
@@ -91,7 +93,7 @@ double HitSphere(const Vector& from, const Vector& way) {
 }
 
 std::uint8_t Byte(double fraction) {
-  return static_cast<std::uint8_t>(std::clamp(fraction, 0.0, 1.0) * 255 + 0.5);
+  return static_cast<std::uint8_t>(std::lround(std::clamp(fraction, 0.0, 1.0) * 255));
 }
 
 struct Colour {
@@ -195,7 +197,8 @@ Image Scene::Render(const lightset::LightSetting& setting) const {
     if (ring_[at]) std::fill_n(&image.rgb[at * 3], 3, std::uint8_t{215});
   }
   if (sun.toward) {
-    const auto colour = lightset::ParseColourText(setting.SunColour).value_or(lightset::kWhiteColour);
+    const auto colour =
+        lightset::ParseColourText(setting.SunColour).value_or(lightset::kWhiteColour);
     DrawSunMarker(image.rgb, width_, height_, landmarks_.compassX, landmarks_.compassY,
                   landmarks_.compassRadius, sun, colour);
   }
