@@ -71,6 +71,9 @@ C
   check "a named new file is readable by no one else until it is complete" \
     bash -c "LD_PRELOAD=./shims.so '$program' set secret.lgt --name y 2>err && ! grep -q exposed err"
   check "and is given the old mode" test "$(stat -c %a secret.lgt)" = 600
+  check "a named new file whose write fails is removed" bash -c "cp secret.lgt cut.lgt
+    trap '' XFSZ; LD_PRELOAD=./shims.so prlimit --fsize=1 '$program' set cut.lgt --name z 2>/dev/null
+    [ \$? = 1 ] && test -z \"\$(ls | grep '^~lgt')\""
   check "an attribute that grows while read is kept" bash -c "grep -q '\"y\"' secret.lgt &&
     test \"\$(getfattr --only-values -n user.note secret.lgt 2>/dev/null)\" = kept"
 fi

@@ -90,6 +90,16 @@ TEST(WriterFaults, AHeldFileWaitsForItsHolder) {
     second = FileHold::Take(folder / "a.lgt", failure, std::chrono::milliseconds(300));
   }).join();
   EXPECT_FALSE(second);
+#ifndef _WIN32
+  // The hold's lock file, beside the file, may be opened only by those who may write the file.
+  fs::permissions(folder / "a.lgt", fs::perms::group_write, fs::perm_options::add);
+  std::thread([&] { second = FileHold::Take(folder / "a.lgt", failure, {}); }).join();
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    if (entry.path().extension() == ".hold") {
+      EXPECT_EQ(fs::status(entry).permissions(), fs::perms::owner_write | fs::perms::group_write);
+    }
+  }
+#endif
   EXPECT_NE(failure.find("a.lgt: the file is held by another process"), std::string::npos)
       << failure;
   first.reset();
