@@ -37,15 +37,32 @@ check "41 links counting a folder's are refused" refused "cannot follow the link
 check "40 are followed" lgt write p40/l40 --sun-inclination 1 --sun-rotation 3
 
 if [[ ${2:-} != --sanitized ]]; then
-  # Shims: linkat failing as without /proc before Linux 6.10, so that the new file is named from
-  # the start; a write that reports a new file others may read; an attribute whose size grows by
-  # one between the look at its size and its read.
+  # Shims: linkat failing as without /proc before Linux 6.10, and (with NO_TMPFILE set) a file
+  # system without unnamed files, so that the new file is named; a write that reports a new file
+  # others may read; an attribute whose size grows by one between the look at its size and its
+  # read.
   cat >shims.c <<'C'
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+int openat(int folder, const char *path, int flags, ...) {
+  static int (*real)(int, const char *, int, ...);
+  if (!real) real = dlsym(RTLD_NEXT, "openat");
+  va_list rest;
+  va_start(rest, flags);
+  const mode_t mode = va_arg(rest, mode_t);
+  va_end(rest);
+  if ((flags & O_TMPFILE) == O_TMPFILE && getenv("NO_TMPFILE")) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return real(folder, path, flags, mode);
+}
 int linkat(int from, const char *old, int to, const char *new, int flags) {
   (void)from, (void)old, (void)to, (void)new, (void)flags;
   errno = ENOENT;
@@ -72,7 +89,7 @@ C
     bash -c "LD_PRELOAD=./shims.so '$program' set secret.lgt --name y 2>err && ! grep -q exposed err"
   check "and is given the old mode" test "$(stat -c %a secret.lgt)" = 600
   check "a named new file whose write fails is removed" bash -c "cp secret.lgt cut.lgt
-    trap '' XFSZ; LD_PRELOAD=./shims.so prlimit --fsize=1 '$program' set cut.lgt --name z 2>/dev/null
+    trap '' XFSZ; NO_TMPFILE=1 LD_PRELOAD=./shims.so prlimit --fsize=1 '$program' set cut.lgt --name z 2>/dev/null
     [ \$? = 1 ] && test -z \"\$(ls | grep '^~lgt')\""
   check "an attribute that grows while read is kept" bash -c "grep -q '\"y\"' secret.lgt &&
     test \"\$(getfattr --only-values -n user.note secret.lgt 2>/dev/null)\" = kept"
