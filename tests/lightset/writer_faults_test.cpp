@@ -97,6 +97,7 @@ TEST(WriterFaults, AHeldFileWaitsForItsHolder) {
   for (const auto& entry : fs::directory_iterator(folder.path())) {
     if (entry.path().extension() == ".hold") {
       EXPECT_EQ(fs::status(entry).permissions(), fs::perms::owner_write | fs::perms::group_write);
+      EXPECT_EQ(entry.path().filename().string().size(), 25u) << "~lgt, 16 hex digits, .hold";
     }
   }
 #endif
