@@ -4,8 +4,6 @@
 
 #include <oleacc.h>
 
-#include <map>
-
 #include "editor_fixture.h"
 #include "screen_reader.h"
 
@@ -165,19 +163,12 @@ TEST_F(KeyboardTest, TheSwatchMenuChoosesCopiesAndPastes) {
   EXPECT_EQ(Text(IDC_PICAMBCOL), L"4 5 6");
 }
 
-// Counts the value changes a screen reader hears of each window.
-std::map<HWND, int> valueChanges;
-void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
-  if (object == OBJID_CLIENT && child == CHILDID_SELF) ++valueChanges[window];
-}
-
 // Every way a swatch's colour changes is heard, as a value change of that swatch; the help
 // window is read as a dialog.
 TEST_F(KeyboardTest, EveryChangeOfASwatchIsHeard) {
   testing_support::WriteBytes(folder_ / "a.lgt", "terrainambientcolor 1 1 1\r\n");
   testing_support::WriteBytes(folder_ / "b.lgt", "suncolor 9 9 9\r\n");
-  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
-                                             nullptr, Heard, 0, 0, WINEVENT_OUTOFCONTEXT);
+  const ValueChanges heard;
   const struct {
     const char* way;
     int swatch;
@@ -207,12 +198,11 @@ TEST_F(KeyboardTest, EveryChangeOfASwatchIsHeard) {
        }},
   };
   for (const auto& c : cases) {
-    valueChanges.clear();
+    heard.Clear();
     c.change();
     PumpMessages(window_.get());
-    EXPECT_GE(valueChanges[Item(c.swatch)], 1) << c.way;
+    EXPECT_GE(heard.Of(Item(c.swatch)), 1) << c.way;
   }
-  UnhookWinEvent(hook);
   EXPECT_EQ(Text(IDC_PICSUNCOL), L"9 9 9");
   Command(IDM_HELP);
   EXPECT_EQ(Ask(HelpWindow()).substr(0, 3), L"18|") << "a dialog";

@@ -6,6 +6,7 @@
 
 #include <oleacc.h>
 
+#include <map>
 #include <string>
 
 namespace editor_testing {
@@ -43,5 +44,31 @@ inline std::wstring Ask(HWND control) {
   object->Release();
   return heard;
 }
+
+// The value changes a screen reader hears, by window, while a ValueChanges lives: an
+// out-of-context WinEvent hook, as a screen reader's, whose events arrive with the thread's
+// messages.
+class ValueChanges {
+ public:
+  ValueChanges()
+      : hook_(SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, Heard, 0,
+                              0, WINEVENT_OUTOFCONTEXT)) {
+    heard().clear();
+  }
+  ~ValueChanges() { UnhookWinEvent(hook_); }
+  int Of(HWND window) const { return heard()[window]; }
+  void Clear() const { heard().clear(); }
+
+ private:
+  static std::map<HWND, int>& heard() {
+    static std::map<HWND, int> counts;
+    return counts;
+  }
+  static void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                             DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) ++heard()[window];
+  }
+  HWINEVENTHOOK hook_;
+};
 
 }  // namespace editor_testing
