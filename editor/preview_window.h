@@ -31,11 +31,11 @@ class PreviewWindow : public BaseWindow<PreviewWindow> {
   bool PreTranslateMessage(MSG& message);
 
  private:
-  friend class BaseWindow<PreviewWindow>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
   void LayOut(UINT dpi);
   void Draw();
-  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  friend class BaseWindow<PreviewWindow>;
 
   std::function<void(CompassPlace)> sunMoved_;
   FormLayout layout_;
