@@ -39,10 +39,18 @@ std::optional<FileHold> FileHold::Take(const FileName& path, std::string& failur
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + wait;
   const std::wstring system = SystemPath(path);
+  // A file another set is replacing may be missing for an instant (Wine replaces it in two
+  // steps): a file not found is looked for again for a second before it counts as missing.
+  const auto missingUntil = Clock::now() + std::chrono::seconds(1);
   for (;;) {
     const auto name = MutexName(system);
     if (!name) {
-      failure = Failure(path, "cannot open: " + SystemReason(GetLastError()));
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND && Clock::now() < missingUntil) {
+        Pause();
+        continue;
+      }
+      failure = Failure(path, "cannot open: " + SystemReason(error));
       return std::nullopt;
     }
     Handle mutex(CreateMutexW(nullptr, FALSE, name->c_str()));
